@@ -44,6 +44,7 @@ QString EnglishAmount(const QString& text, int form);
 // 1, 8, 9, 10 capital amount (元 or 圆, with or without the zero after the
 // unit), 2 to 4 English forms 1 to 3, 5 and 6 dollars forms 1 and 2, 7 capital
 // digits with `hideZero`. nullopt for the plain number style (0, unknown codes).
+// The errors of the conversions pass through to the caller.
 std::optional<QString> WordsForAutoUpper(int autoUpper, const QString& text, bool hideZero);
 
 } // namespace zq
