@@ -182,6 +182,7 @@ bool ByteWriter::str(QStringView s)
     bool lossy = false;
     const QByteArray g = toGbk(s, &lossy);
     rawStr(g);
+    m_lossy = m_lossy || lossy;
     return !lossy;
 }
 

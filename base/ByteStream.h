@@ -62,9 +62,12 @@ public:
     const QByteArray& data() const { return m_data; }
     QByteArray take() { return std::move(m_data); }
     qsizetype size() const { return m_data.size(); }
+    // Some text written had characters GBK cannot hold.
+    bool lossy() const { return m_lossy; }
 
 private:
     QByteArray m_data;
+    bool m_lossy = false;
 };
 
 } // namespace zq

@@ -2,7 +2,10 @@
 
 #include "base/Error.h"
 
-#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <unistd.h>
 #include <cstdio>
 #include <exception>
 #include <functional>
@@ -29,7 +32,7 @@ namespace {
 const char* kUsage =
     "usage: zqbp-batch build TEMPLATE.json -o OUT.tpl\n"
     "       zqbp-batch dump TEMPLATE.tpl\n"
-    "       zqbp-batch render TEMPLATE.tpl [-v VALUES] [--screen] [--dpi N] -o OUT.png|OUT.pdf\n"
+    "       zqbp-batch render TEMPLATE.tpl [-v VALUES] [--screen] [--dpi N] -o OUT.png|OUT.jpg|OUT.pdf\n"
     "       zqbp-batch calc FORMULA [--var NAME=VALUE]...\n"
     "       zqbp-batch db init|check [DATA_FOLDER]\n";
 
@@ -37,7 +40,16 @@ const char* kUsage =
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Rendering needs fonts, hence a GUI application; it never opens a window.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QByteArray dir = QDir::tempPath().toLocal8Bit() + "/zqbp-runtime-" + QByteArray::number(getuid());
+        QDir().mkpath(QString::fromLocal8Bit(dir));
+        QFile::setPermissions(QString::fromLocal8Bit(dir), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", dir);
+    }
+    QGuiApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
     if (args.isEmpty()) {
         std::fputs(kUsage, stderr);
@@ -46,6 +58,9 @@ int main(int argc, char** argv)
     const QString verb = args.takeFirst();
     using Run = std::function<int(const QStringList&)>;
     const std::map<QString, Run> verbs = {
+        {QStringLiteral("build"), zq::cli::runBuild},
+        {QStringLiteral("dump"), zq::cli::runDump},
+        {QStringLiteral("render"), zq::cli::runRender},
     };
     const auto it = verbs.find(verb);
     if (it == verbs.end()) {

@@ -9,5 +9,5 @@ BUILD_DIR=${BUILD_DIR:-build}
 OUT=${OUT:-$BUILD_DIR/out}
 mkdir -p "$OUT"
 "$BUILD_DIR/cli/zqbp-batch" build samples/receipt.json -o "$OUT/receipt.tpl"
-"$BUILD_DIR/cli/zqbp-batch" render "$OUT/receipt.tpl" -v samples/receipt.values -o "$OUT/receipt.pdf"
+"$BUILD_DIR/cli/zqbp-batch" render "$OUT/receipt.tpl" -o "$OUT/receipt.pdf"
 echo "$(cd "$OUT" && pwd)/receipt.pdf"

@@ -1,0 +1,180 @@
+// build, dump and render: templates to and from JSON, and filled pages to PNG or PDF.
+#include "Commands.h"
+
+#include "base/AtomicFile.h"
+#include "base/Error.h"
+#include "base/Rounding.h"
+#include "model/TemplateJson.h"
+#include "model/TemplatePaint.h"
+#include "model/ZqTemplate.h"
+#include "platform/QtCanvas.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+
+using namespace zq;
+
+namespace zq::cli {
+
+namespace {
+
+struct Options {
+    QStringList positional;
+    QString output;
+    QStringList valueFiles;
+    bool screen = false;
+    int dpi = 0;
+};
+
+Options parse(const QStringList& args, bool allowValues, bool allowRender)
+{
+    Options o;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        auto next = [&]() -> QString {
+            if (i + 1 >= args.size())
+                throw Error(QStringLiteral("选项 %1 缺少参数").arg(a));
+            return args[++i];
+        };
+        if (a == u"-o")
+            o.output = next();
+        else if (allowValues && a == u"-v")
+            o.valueFiles.append(next());
+        else if (allowRender && a == u"--screen")
+            o.screen = true;
+        else if (allowRender && a == u"--dpi") {
+            bool ok = false;
+            o.dpi = next().toInt(&ok);
+            if (!ok || o.dpi < 10 || o.dpi > 2400)
+                throw Error(QStringLiteral("--dpi 应为 10 到 2400 之间的整数"));
+        } else if (a.startsWith(u'-') && a.size() > 1)
+            throw Error(QStringLiteral("未知的选项：%1").arg(a));
+        else
+            o.positional.append(a);
+    }
+    return o;
+}
+
+} // namespace
+
+QStringList readValueLines(const QString& path)
+{
+    const QString text = QString::fromUtf8(readWholeFile(path));
+    QStringList lines;
+    for (QString line : text.split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (!line.isEmpty())
+            lines.append(line);
+    }
+    return lines;
+}
+
+void loadTemplate(TZqTemplate& t, const QString& path)
+{
+    try {
+        t.LoadFromFile(path);
+    } catch (const Error& e) {
+        throw Error(QStringLiteral("打开文件失败：%1：%2").arg(path, e.message()));
+    }
+}
+
+int runBuild(const QStringList& args)
+{
+    const Options o = parse(args, false, false);
+    if (o.positional.size() != 1 || o.output.isEmpty())
+        throw Error(QStringLiteral("用法：zqbp-batch build TEMPLATE.json -o OUT.tpl"));
+    TZqTemplate t;
+    const bool lossy = TemplateFromJson(readWholeFile(o.positional[0]), t);
+    if (lossy)
+        err(QStringLiteral("警告：部分字符无法以GBK保存，已写为“?”\n"));
+    t.SaveToFile(o.output);
+    return 0;
+}
+
+int runDump(const QStringList& args)
+{
+    const Options o = parse(args, false, false);
+    if (o.positional.size() != 1)
+        throw Error(QStringLiteral("用法：zqbp-batch dump TEMPLATE.tpl"));
+    TZqTemplate t;
+    loadTemplate(t, o.positional[0]);
+    const QByteArray json = TemplateToJson(t);
+    if (o.output.isEmpty())
+        out(QString::fromUtf8(json));
+    else
+        writeFileAtomic(o.output, json);
+    return 0;
+}
+
+int runRender(const QStringList& args)
+{
+    const Options o = parse(args, true, true);
+    if (o.positional.size() != 1 || o.output.isEmpty())
+        throw Error(QStringLiteral("用法：zqbp-batch render TEMPLATE.tpl [-v VALUES] [--screen] [--dpi N] -o OUT.png|OUT.jpg|OUT.pdf"));
+    TZqTemplate t;
+    loadTemplate(t, o.positional[0]);
+    if (!o.valueFiles.isEmpty())
+        t.SetNameValues(readValueLines(o.valueFiles.last()));
+    const int mode = o.screen ? dmInput : dmPrint;
+    const QString suffix = QFileInfo(o.output).suffix().toLower();
+    if (t.TempWidth <= 0 || t.TempHeight <= 0)
+        throw Error(QStringLiteral("模板的页面大小无效：%1 x %2").arg(t.TempWidth).arg(t.TempHeight));
+
+    auto paint = [&](QPainter& p, int dpi) {
+        QtCanvas dc(p);
+        Mapping m;
+        m.windowExt = QSize(t.TempWidth, t.TempHeight);
+        m.viewportExt = QSize(roundToInt(t.TempWidth * dpi / 96.0), roundToInt(t.TempHeight * dpi / 96.0));
+        dc.setMapping(m);
+        PaintTemplate(t, dc, mode);
+    };
+
+    if (suffix == u"png" || suffix == u"jpg") {
+        const int dpi = o.dpi ? o.dpi : 96;
+        const double scale = dpi / 96.0;
+        if (t.TempWidth * scale * t.TempHeight * scale > 400e6)
+            throw Error(QStringLiteral("图片过大，请降低 --dpi"));
+        QImage img(roundToInt(t.TempWidth * scale), roundToInt(t.TempHeight * scale), QImage::Format_RGB32);
+        img.fill(Qt::white);
+        img.setDotsPerMeterX(roundToInt(dpi / 0.0254));
+        img.setDotsPerMeterY(roundToInt(dpi / 0.0254));
+        {
+            QPainter p(&img);
+            paint(p, dpi);
+        }
+        QByteArray png;
+        {
+            QBuffer buf(&png);
+            buf.open(QIODevice::WriteOnly);
+            if (!img.save(&buf, suffix == u"png" ? "PNG" : "JPEG", suffix == u"png" ? -1 : 90))
+                throw Error(QStringLiteral("无法生成图片"));
+        }
+        writeFileAtomic(o.output, png);
+    } else if (suffix == u"pdf") {
+        const int dpi = o.dpi ? o.dpi : 600;
+        QByteArray pdf;
+        {
+            QBuffer buf(&pdf);
+            buf.open(QIODevice::WriteOnly);
+            QPdfWriter w(&buf);
+            w.setResolution(dpi);
+            w.setPageMargins(QMarginsF(0, 0, 0, 0));
+            w.setPageSize(QPageSize(QSizeF(t.TempWidth / kPixelsPerMm, t.TempHeight / kPixelsPerMm),
+                                    QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+            w.setCreator(QStringLiteral("zqbp"));
+            QPainter p(&w);
+            paint(p, dpi);
+        }
+        writeFileAtomic(o.output, pdf);
+    } else {
+        throw Error(QStringLiteral("输出文件应为 .png、.jpg 或 .pdf：%1").arg(o.output));
+    }
+    return 0;
+}
+
+} // namespace zq::cli

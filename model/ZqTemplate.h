@@ -1,0 +1,133 @@
+#pragma once
+// The template document: page, background picture of the blank form, print
+// items, formulas, and the binary template format (the content of a .tpl file).
+#include "model/ZqItem.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+// One item's or grid cell's value: the unit of exchange with print records,
+// saved bills, related bills and batch printing.
+struct TZqItemValue {
+    quint8 Kind = 0;
+    QString Name;
+    QString Value;
+    QString Extra;
+    QString SubTblName;
+    QString SubTblFldName;
+    int SubTblRowNo = 0;
+    quint8 SaveToPrtRec = 0;
+    int DataType = 0; // 1 number, 2 text, 3 date, 4 boolean
+    bool operator==(const TZqItemValue&) const = default;
+};
+
+// One symbol of a stored formula.
+struct TZqWndExpSym {
+    quint8 IsItem = 0;
+    quint8 RefError = 0; // not stored
+    quint8 ItemType = 0;
+    QString CtrlName;
+    int Col1 = -1, Row1 = -1, Col2 = -1, Row2 = -1;
+    int RowOffset = 0;
+    QString Text;
+    bool operator==(const TZqWndExpSym&) const = default;
+};
+
+struct TZqWndExpression {
+    TZqWndExpSym Target;
+    std::vector<TZqWndExpSym> Symbols;
+};
+
+// The process-wide variables whose names begin with "@", as name=value lines.
+QStringList& SysVars();
+
+// The code of an item's kind.
+inline int ItemTypeOf(const TZqItem& item) { return item.Kind(); }
+// "itLine", "itRect", ...; empty for an unknown code.
+QString ItemKindName(int kind);
+int ItemKindFromName(const QString& name); // -1 when unknown
+// A new item of a kind: all fields zero (for readers) or with the designer's defaults.
+// Throws zq::Error for a kind this build cannot read.
+std::unique_ptr<TZqItem> CreateItem(int kind, bool withDefaults);
+
+class TZqTemplate {
+public:
+    TZqTemplate();
+    ~TZqTemplate();
+    TZqTemplate(const TZqTemplate&) = delete;
+    TZqTemplate& operator=(const TZqTemplate&) = delete;
+
+    TZQBPCtrlBase* Owner = nullptr;
+    int TempWidth = 794;
+    int TempHeight = 1123;
+    quint32 BkColor = 0xFFFFFF;
+
+    void Clear();
+    int ItemCount() const { return static_cast<int>(m_items.size()); }
+    TZqItem* Item(int i) const;
+    // Takes ownership and appends in painting order.
+    TZqItem* AddItem(std::unique_ptr<TZqItem> item);
+    std::unique_ptr<TZqItem> RemoveItem(int i);
+    TZqItem* GetItemByName(const QString& name) const;
+
+    // Background picture: the JPEG bytes as read are kept and written back
+    // unchanged until the picture itself changes.
+    bool HasBkPic() const { return !m_bkJpeg.isEmpty() || !m_bkPic.isNull(); }
+    const QImage& BkPic() const { return m_bkPic; }
+    const QByteArray& BkJpeg() const { return m_bkJpeg; }
+    void SetBkPic(const QImage& image); // re-encoded (quality 90) when saved
+    void SetBkJpeg(const QByteArray& jpeg); // throws zq::Error when it is not a JPEG picture
+    void ClearBkPic();
+
+    QStringList OldVerExps;
+    int ExpressionCount() const { return static_cast<int>(m_expressions.size()); }
+    TZqWndExpression* Expression(int i) const;
+    std::vector<std::unique_ptr<TZqWndExpression>>& Expressions() { return m_expressions; }
+    int OldVerExpCount() const { return static_cast<int>(OldVerExps.size()); }
+
+    // The binary format. Loading parses everything first and keeps nothing on
+    // failure: the template is left empty and the error (zq::Error) goes to the caller.
+    void LoadFromStream(QByteArrayView data);
+    QByteArray SaveToStream() const;
+    void LoadFromFile(const QString& path);
+    void SaveToFile(const QString& path) const; // atomic
+    // Some text of the last save had characters GBK cannot hold (written as "?").
+    bool LastSaveLossy() const { return m_lastSaveLossy; }
+
+    // Values.
+    void ResetValues();
+    QList<TZqItemValue> GetItemValues() const;
+    void SetItemValues(const QList<TZqItemValue>& list);
+    QStringList GetNameValues() const;
+    void SetNameValues(const QStringList& lines);
+    QString ItemValuesToText() const;
+    void ItemValuesFromText(const QString& text);
+    void FitGridRows();
+
+    // Formula hooks called by the items.
+    void PropagateItemChange(TZqItem* item, int col, int row);
+    void RenameReferences(TZqItem* item, const QString& oldName, const QString& newName);
+
+    // The binary layout of value records inside ItemValuesToText.
+    static void WriteItemValueRecords(zq::ByteWriter& w, const QList<TZqItemValue>& list);
+    static QList<TZqItemValue> ReadItemValueRecords(zq::ByteReader& r);
+
+private:
+    std::vector<std::unique_ptr<TZqItem>> m_items;
+    std::vector<std::unique_ptr<TZqWndExpression>> m_expressions;
+    QImage m_bkPic;
+    QByteArray m_bkJpeg;
+    mutable bool m_lastSaveLossy = false;
+};
+
+// Symbol records of the formula section.
+void ReadExpSym(zq::ByteReader& r, int version, TZqWndExpSym& s);
+void WriteExpSym(zq::ByteWriter& w, const TZqWndExpSym& s);
+
+// The value of a name=value line list for a name (ASCII letters compare without case).
+std::optional<QString> NameValueLookup(const QStringList& lines, const QString& name);
