@@ -1,6 +1,8 @@
 #include "ZqItem.h"
 
 #include "ZqTemplate.h"
+
+#include <QStringList>
 #include "base/Gbk.h"
 #include "base/Rounding.h"
 #include "draw/TextDraw.h"
@@ -167,6 +169,49 @@ void TZqItem::VisitItemProps(TZqPropVisitor& v)
 }
 
 void TZqItem::VisitProps(TZqPropVisitor& v) { VisitItemProps(v); }
+
+TZqItemValue TZqItem::MakeValueRecord() const
+{
+    TZqItemValue v;
+    v.Kind = static_cast<quint8>(Kind());
+    v.Name = m_name;
+    v.Value = GetValueText();
+    v.SubTblName = SubTblName;
+    v.SubTblFldName = SubTblFldName;
+    v.SubTblRowNo = SubTblRowNo;
+    v.SaveToPrtRec = SaveFlag();
+    v.DataType = ValueDataType();
+    return v;
+}
+
+void TZqItem::AppendValues(QList<TZqItemValue>& out) const
+{
+    if (IsInput())
+        out.append(MakeValueRecord());
+}
+
+void TZqItem::ApplyValues(const QList<TZqItemValue>& records)
+{
+    if (!IsInput())
+        return;
+    for (const TZqItemValue& v : records)
+        if (v.Name == m_name) {
+            SetValueText(v.Value);
+            return;
+        }
+}
+
+void TZqItem::AppendNameValues(QStringList& out) const
+{
+    if (IsInput())
+        out.append(m_name + u'=' + GetValueText());
+}
+
+void TZqItem::ApplyNameValues(const std::function<std::optional<QString>(const QString&)>& lookup)
+{
+    if (IsInput())
+        SetValueText(lookup(m_name).value_or(QString()));
+}
 
 TZQBPCtrlBase* TZqItem::OwnerControl() const { return Template ? Template->Owner : nullptr; }
 

@@ -128,14 +128,25 @@ public:
     // Properties by name, for the JSON form and the inspector.
     virtual void VisitProps(TZqPropVisitor& v);
 
-    // Values. Input kinds override these; drawing kinds carry no value.
+    // Values. Drawing kinds carry none. A single-value input kind answers
+    // IsInput, GetValueText, SetValueText (its value setter), ValueDataType and
+    // ResetValue; the record and name=value exchange below then works for it.
+    // Grids override the exchange functions for their cells.
     virtual bool IsInput() const { return false; }
     virtual void ResetValue() {}
-    virtual void AppendValues(QList<TZqItemValue>& out) const {}
-    virtual void ApplyValues(const QList<TZqItemValue>& records) {}
-    virtual void AppendNameValues(QStringList& out) const {}
-    // `lookup` gives the value of a name's line, nullopt when there is none.
-    virtual void ApplyNameValues(const std::function<std::optional<QString>(const QString&)>& lookup) {}
+    virtual QString GetValueText() const { return {}; }
+    virtual void SetValueText(const QString& value) {}
+    virtual int ValueDataType() const { return 2; } // 1 number, 2 text, 3 date, 4 boolean
+    virtual quint8 SaveFlag() const { return 0; }    // the kind's SaveToPrtRec
+    virtual void AppendValues(QList<TZqItemValue>& out) const;
+    // Applies the first record named exactly like the item (case-sensitive).
+    virtual void ApplyValues(const QList<TZqItemValue>& records);
+    virtual void AppendNameValues(QStringList& out) const;
+    // `lookup` gives the value of a name's line, nullopt when there is none;
+    // an item without a line is set to the empty text.
+    virtual void ApplyNameValues(const std::function<std::optional<QString>(const QString&)>& lookup);
+    // The record this item contributes (single-value kinds).
+    TZqItemValue MakeValueRecord() const;
     // Grids: the height their rows add up to; nullopt for every other kind.
     virtual std::optional<int> RowsHeight() const { return std::nullopt; }
 
