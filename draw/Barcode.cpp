@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <string_view>
+#include <vector>
 
 namespace zq {
 
@@ -298,25 +299,14 @@ std::string msi(const QString& t)
         for (int bit = 3; bit >= 0; --bit)
             m += (d >> bit) & 1 ? "61" : "51";
     };
-    // Digits at odd positions from the right form one number, which is doubled.
-    QString odd, even;
-    for (qsizetype p = 1; p <= t.size(); ++p)
-        (p % 2 ? odd : even).prepend(t[t.size() - p]);
+    // The digits at odd positions from the right, read as one number, are
+    // doubled and the digits of the product summed: doubling never carries
+    // twice, so that is the digit sum of each doubled digit.
     int s = 0;
-    // Doubling digit by digit, carrying, gives the digits of the doubled number.
-    QString doubled;
-    int carry = 0;
-    for (qsizetype i = odd.size() - 1; i >= 0; --i) {
-        const int v = digit(odd[i]) * 2 + carry;
-        doubled.prepend(QChar(u'0' + v % 10));
-        carry = v / 10;
+    for (qsizetype p = 1; p <= t.size(); ++p) {
+        const int d = digit(t[t.size() - p]);
+        s += p % 2 ? (2 * d > 9 ? 2 * d - 9 : 2 * d) : d;
     }
-    if (carry)
-        doubled.prepend(QChar(u'0' + carry));
-    for (QChar c : doubled)
-        s += digit(c);
-    for (QChar c : even)
-        s += digit(c);
     std::string m = "60";
     for (QChar c : t)
         appendDigit(m, digit(c));
