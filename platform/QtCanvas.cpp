@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <cmath>
 
 namespace zq {
 
@@ -96,6 +97,19 @@ void QtCanvas::drawPolyline(const std::vector<QPoint>& points)
     QPolygonF poly;
     for (QPoint p : points)
         poly << centre(p);
+    if (state().pen.cap == Pen::Cap::Flat) {
+        // Flat ends leave out the end point, as the platform's thin lines do:
+        // both ends move back half a pixel along the run's major axis.
+        auto halfStep = [](QPointF from, QPointF to) {
+            const QPointF d = to - from;
+            const double major = std::max(std::abs(d.x()), std::abs(d.y()));
+            return major > 0 ? d * (0.5 / major) : QPointF();
+        };
+        const qsizetype n = poly.size();
+        const QPointF first = halfStep(poly[0], poly[1]), last = halfStep(poly[n - 2], poly[n - 1]);
+        poly[0] -= first;
+        poly[n - 1] -= last;
+    }
     m_p.drawPolyline(poly);
     m_p.restore();
 }
