@@ -5,9 +5,40 @@
 
 namespace zq {
 
+namespace {
+
+bool isAscii(QStringView text)
+{
+    for (QChar c : text)
+        if (c.unicode() >= 0x80)
+            return false;
+    return true;
+}
+
+// Looking a converter up by name is costly; one per thread is kept.
+QStringEncoder& gbkEncoder()
+{
+    thread_local QStringEncoder enc("GBK", QStringConverter::Flag::Stateless);
+    enc.resetState();
+    return enc;
+}
+
+QStringDecoder& gbkDecoder()
+{
+    thread_local QStringDecoder dec("GBK", QStringConverter::Flag::Stateless);
+    dec.resetState();
+    return dec;
+}
+
+} // namespace
+
 QByteArray toGbk(QStringView text, bool* lossy)
 {
-    QStringEncoder enc("GBK", QStringConverter::Flag::Stateless);
+    if (lossy)
+        *lossy = false;
+    if (isAscii(text))
+        return text.toLatin1();
+    QStringEncoder& enc = gbkEncoder();
     QByteArray out = enc.encode(text);
     if (lossy)
         *lossy = enc.hasError();
@@ -32,8 +63,14 @@ QString fromGbk(QByteArrayView bytes)
             ++i;
         }
     }
-    QStringDecoder dec("GBK", QStringConverter::Flag::Stateless);
-    QString s = dec.decode(loneLead ? bytes.first(n - 1) : bytes);
+    const QByteArrayView body = loneLead ? bytes.first(n - 1) : bytes;
+    bool ascii = true;
+    for (char c : body)
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+    QString s = ascii ? QString::fromLatin1(body) : QString(gbkDecoder().decode(body));
     if (loneLead)
         s.append(QChar(QChar::ReplacementCharacter));
     return s;
