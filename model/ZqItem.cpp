@@ -50,7 +50,8 @@ void TZqItem::ReadClipTail(ByteReader& r) { m_name = r.str(); }
 void TZqItem::WriteClipTail(ByteWriter& w) const { w.str(m_name); }
 int TZqItem::ClipSizeFull() const { return ClipSize() + ClipStrSize(m_name); }
 
-void TZqItem::ReadItemPart(ByteReader& r, int version)
+// The clipboard form is the stream form of the current version without NoPrint.
+void TZqItem::ReadCommon(ByteReader& r, int version, bool withNoPrint)
 {
     XPos = r.i32();
     YPos = r.i32();
@@ -70,7 +71,7 @@ void TZqItem::ReadItemPart(ByteReader& r, int version)
     if (version > kNotAllowEmpty)
         NotAllowEmpty = r.u8();
     if (version > kNoPrintExt) {
-        NoPrint = r.u8();
+        NoPrint = withNoPrint ? r.u8() : 0;
         for (int i = 0; i < 5; ++i) {
             ExtFlag[i] = r.u8();
             ExtText[i] = r.str();
@@ -78,7 +79,7 @@ void TZqItem::ReadItemPart(ByteReader& r, int version)
     }
 }
 
-void TZqItem::WriteItemPart(ByteWriter& w) const
+void TZqItem::WriteCommon(ByteWriter& w, bool withNoPrint) const
 {
     w.i32(XPos);
     w.i32(YPos);
@@ -91,51 +92,18 @@ void TZqItem::WriteItemPart(ByteWriter& w) const
     w.u8(Locked);
     w.u8(Align);
     w.u8(NotAllowEmpty);
-    w.u8(NoPrint);
+    if (withNoPrint)
+        w.u8(NoPrint);
     for (int i = 0; i < 5; ++i) {
         w.u8(ExtFlag[i]);
         w.str(ExtText[i]);
     }
 }
 
-void TZqItem::ReadItemClipPart(ByteReader& r)
-{
-    XPos = r.i32();
-    YPos = r.i32();
-    Width = r.i32();
-    Height = r.i32();
-    PrintSelf = r.u8();
-    Hint = r.str();
-    Visible = r.u8();
-    Additional = r.str();
-    Locked = r.u8();
-    Align = r.u8();
-    NotAllowEmpty = r.u8();
-    NoPrint = 0; // not part of the clipboard form
-    for (int i = 0; i < 5; ++i) {
-        ExtFlag[i] = r.u8();
-        ExtText[i] = r.str();
-    }
-}
-
-void TZqItem::WriteItemClipPart(ByteWriter& w) const
-{
-    w.i32(XPos);
-    w.i32(YPos);
-    w.i32(Width);
-    w.i32(Height);
-    w.u8(PrintSelf);
-    w.str(Hint);
-    w.u8(Visible);
-    w.str(Additional);
-    w.u8(Locked);
-    w.u8(Align);
-    w.u8(NotAllowEmpty);
-    for (int i = 0; i < 5; ++i) {
-        w.u8(ExtFlag[i]);
-        w.str(ExtText[i]);
-    }
-}
+void TZqItem::ReadItemPart(ByteReader& r, int version) { ReadCommon(r, version, true); }
+void TZqItem::WriteItemPart(ByteWriter& w) const { WriteCommon(w, true); }
+void TZqItem::ReadItemClipPart(ByteReader& r) { ReadCommon(r, ZqVersion::kCurrent, false); }
+void TZqItem::WriteItemClipPart(ByteWriter& w) const { WriteCommon(w, false); }
 
 int TZqItem::ItemClipPartSize() const
 {

@@ -169,6 +169,8 @@ protected:
     void VisitItemProps(TZqPropVisitor& v);
 
 private:
+    void ReadCommon(zq::ByteReader& r, int version, bool withNoPrint);
+    void WriteCommon(zq::ByteWriter& w, bool withNoPrint) const;
     QString m_name;
 };
 

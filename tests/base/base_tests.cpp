@@ -107,11 +107,12 @@ TEST(ByteStream, LengthsAreCheckedAgainstTheBytesLeft)
     w.bytes("abc");
     ByteReader r(w.data());
     EXPECT_THROW(r.str(), Error);
-    ByteReader r2(QByteArray("\x05\x00\x00\x00", 4));
+    const QByteArray five("\x05\x00\x00\x00", 4), minus("\xff\xff\xff\xff", 4), one("\x01", 1);
+    ByteReader r2(five);
     EXPECT_THROW(r2.count(4), Error);
-    ByteReader r3(QByteArray("\xff\xff\xff\xff", 4));
+    ByteReader r3(minus);
     EXPECT_EQ(r3.str(), QString()); // negative count is the empty text
-    ByteReader r4(QByteArray("\x01", 1));
+    ByteReader r4(one);
     EXPECT_THROW(r4.i32(), Error);
 }
 
