@@ -241,6 +241,9 @@ void IniDocument::setValue(const QString& section, const QString& key, const QSt
         return;
     }
     if (const qsizetype k = findKey(h, key); k >= 0) {
+        // The key keeps the spelling it has in the file.
+        line.text.replace(0, line.name.size(), m_lines[k].name);
+        line.name = m_lines[k].name;
         m_lines[k] = line;
         return;
     }

@@ -67,7 +67,7 @@ TEST(IniDocument, RewriteKeepsOrderUnknownLinesAndLineEnds)
     d.writeBool(QStringLiteral("a"), QStringLiteral("X"), false);
     d.writeInt(QStringLiteral("A"), QStringLiteral("z"), 3);
     d.writeString(QStringLiteral("C"), QStringLiteral("w"), QStringLiteral(" padded "));
-    EXPECT_EQ(d.toBytes(), QByteArray("; keep me\r\n[A]\r\nX=0\r\nforeign line\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"
+    EXPECT_EQ(d.toBytes(), QByteArray("; keep me\r\n[A]\r\nx=0\r\nforeign line\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"
                                       "\r\n[C]\r\nw=\" padded \"\r\n"));
     const IniDocument again = IniDocument::fromBytes(d.toBytes());
     EXPECT_EQ(again.readString(u"C", u"w"), QStringLiteral(" padded "));
