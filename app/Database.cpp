@@ -763,6 +763,9 @@ void Database::create(const QString& file)
     }
     try {
         Database db(aside);
+        // One sync per commit instead of several, and readers never wait for
+        // the writer: print runs commit often.
+        db.scalar(QStringLiteral("PRAGMA journal_mode=WAL"));
         db.transaction([&] {
             db.createSchema();
             db.insert(QStringLiteral("User"), {{QStringLiteral("Name"), QString::fromUtf16(kFirstAdminName)},
