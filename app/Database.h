@@ -10,7 +10,13 @@
 //
 // Stored forms: date-times are REAL day counts from 1899-12-30 (the system's
 // own date representation), booleans 0/1, decimals REAL rounded to their
-// scale. Text columns compare without letter case (COLLATE NOCASE).
+// scale. Text columns compare without letter case (COLLATE NOCASE), and LIKE
+// ignores ASCII case with "%" and "_" as wildcards.
+//
+// Statements keep the bracketed names ([User], [PrtInfo.id], [金额]); a date
+// literal #y-m-d# becomes a bound day count (QDate or a SerialRange bound),
+// True/False a bound bool, "top 1" a trailing "limit 1", Left(x, n)
+// substr(x, 1, n).
 #include <QDate>
 #include <QHash>
 #include <QSqlDatabase>
