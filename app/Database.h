@@ -92,6 +92,7 @@ public:
     QVariant value(QStringView name) const; // throws zq::Error for an unknown column
     bool isNull(QStringView name) const;
     // Reads of a null give "", 0, 0.0 and false; isNull tells them apart.
+    // A date-time column holds a day count: read it with dateTime().
     QString text(QStringView name) const;
     qint64 integer(QStringView name) const;
     double number(QStringView name) const;
