@@ -61,6 +61,7 @@ int main(int argc, char** argv)
         {QStringLiteral("build"), zq::cli::runBuild},
         {QStringLiteral("dump"), zq::cli::runDump},
         {QStringLiteral("render"), zq::cli::runRender},
+        {QStringLiteral("db"), zq::cli::runDb},
     };
     const auto it = verbs.find(verb);
     if (it == verbs.end()) {
