@@ -2,6 +2,7 @@
 #include "base/ByteStream.h"
 #include "model/ClipBlock.h"
 #include "model/TemplateJson.h"
+#include "model/TemplatePaint.h"
 #include "model/ZqBarcode.h"
 #include "model/ZqPicture.h"
 #include "model/ZqTemplate.h"
@@ -10,6 +11,7 @@
 #include "platform/RecordingCanvas.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QPainter>
@@ -670,4 +672,39 @@ TEST_F(Items, PipeShapesWithoutAPicture)
     }
     EXPECT_EQ(TZqPicture::ShapeCode(QStringLiteral("vertical")), 200);
     EXPECT_EQ(TZqPicture::ShapeCode(QStringLiteral("middlecenter")), 9);
+}
+
+// ---------------------------------------------------------------- samples
+
+TEST_F(Items, SampleBarcodesScanOnThePrintedPage)
+{
+    using F = ZXing::BarcodeFormat;
+    const struct { const char* sample; const char* item; ZXing::BarcodeFormats format; const char* text; } cases[] = {
+        {"waybill", "运单号", F::Code128, "SD2026121100018"},
+        {"waybill", "运单号竖", F::Code128, "SD2026121100018"},
+        {"waybill", "订单号", F::Code128, "20261211004512"},
+        {"label", "商品条码", F::EAN13, "6901234567892"},
+        {"label", "批号", F::Code39, "LOT-2612-07"},
+    };
+    for (const auto& c : cases) {
+        const QString base = QStringLiteral(ZQBP_SOURCE_DIR "/samples/") + QLatin1String(c.sample);
+        QFile json(base + QStringLiteral(".json")), values(base + QStringLiteral(".values"));
+        ASSERT_TRUE(json.open(QIODevice::ReadOnly)) << c.sample;
+        ASSERT_TRUE(values.open(QIODevice::ReadOnly)) << c.sample;
+        TZqTemplate t;
+        TemplateFromJson(json.readAll(), t);
+        t.SetNameValues(QString::fromUtf8(values.readAll()).split(u'\n', Qt::SkipEmptyParts));
+        QImage page(t.TempWidth, t.TempHeight, QImage::Format_RGB32);
+        page.fill(Qt::white);
+        {
+            QPainter painter(&page);
+            QtCanvas dc(painter);
+            PaintTemplate(t, dc, dmPrint);
+        }
+        const TZqItem* item = t.GetItemByName(QString::fromUtf8(c.item));
+        ASSERT_NE(item, nullptr) << c.item;
+        const Scan s = scan(page.copy(item->GetBounds()), c.format);
+        EXPECT_TRUE(s.ok) << c.sample << " " << c.item;
+        EXPECT_EQ(s.text, QString::fromLatin1(c.text)) << c.sample << " " << c.item;
+    }
 }
