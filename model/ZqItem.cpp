@@ -373,6 +373,20 @@ void TZQRect::DrawNoPrintMark(Canvas& dc, int mode, const QRect& r) const
     dc.drawLine(r.topLeft(), QPoint(r.left() + r.width(), r.top() + r.height()));
 }
 
+void TZQRect::DrawNote(Canvas& dc, const QRect& r, const QString& text)
+{
+    CanvasSaver keep(dc);
+    LogFont f;
+    f.faceName = QStringLiteral("宋体");
+    f.height = -pointsToPixels(9);
+    f.weight = 400;
+    f.charSet = 134; // GB2312
+    dc.setFont(f);
+    dc.setTextColor(kBlack);
+    dc.setBkTransparent(true);
+    DrawTextLine(dc, r, 2, text, 0, 1);
+}
+
 void TZQRect::Draw(Canvas& dc, int mode, const QRect&, int dy, int dx)
 {
     if (mode == dmPrint && PrintSelf == 0)

@@ -214,6 +214,9 @@ protected:
     void DrawSelection(zq::Canvas& dc, int mode) const;
     // The red dashed cross-out line of items marked NoPrint (every mode but 3).
     void DrawNoPrintMark(zq::Canvas& dc, int mode, const QRect& r) const;
+    // A short note in place of the content ("条码参数错误", "未设置图片"):
+    // 宋体 9 pt in black, transparent, centred both ways and clipped to r.
+    static void DrawNote(zq::Canvas& dc, const QRect& r, const QString& text);
 };
 
 // Strings take 4 bytes of length plus their GBK bytes in the clipboard form.

@@ -1,6 +1,8 @@
 #include "ZqTemplate.h"
 
+#include "ZqBarcode.h"
 #include "ZqBasicItems.h"
+#include "ZqPicture.h"
 #include "base/AtomicFile.h"
 #include "base/Base64.h"
 #include "base/Error.h"
@@ -68,6 +70,8 @@ std::unique_ptr<TZqItem> CreateItem(int kind, bool withDefaults)
     case itLine: item = std::make_unique<TZqLine>(); break;
     case itRect: item = std::make_unique<TZQRect>(); break;
     case itLabel: item = std::make_unique<TZqLabel>(); break;
+    case itBarcod: item = std::make_unique<TZqBarcode>(); break;
+    case itPicture: item = std::make_unique<TZqPicture>(); break;
     default:
         if (kind >= 0 && kind <= itGrid)
             throw Error(QStringLiteral("不支持的项目类型：%1（%2）").arg(ItemKindName(kind)).arg(kind));
