@@ -142,6 +142,10 @@ public:
     // Applies the first record named exactly like the item (case-sensitive).
     virtual void ApplyValues(const QList<TZqItemValue>& records);
     virtual void AppendNameValues(QStringList& out) const;
+    // The text the item shows for its value (amounts in words, formatted
+    // dates, serial numbers); the value text itself by default. May throw
+    // zq::Error when the value cannot be shown (an amount out of range).
+    virtual QString DisplayText() const { return GetValueText(); }
     // `lookup` gives the value of a name's line, nullopt when there is none;
     // an item without a line is set to the empty text.
     virtual void ApplyNameValues(const std::function<std::optional<QString>(const QString&)>& lookup);
