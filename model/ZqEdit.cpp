@@ -14,24 +14,25 @@ constexpr int kDefValue = 47882; // > : the edit holds its default value
 
 QString FormatDisplayText(const QString& value, const TZqDisplayFormat& f)
 {
-    if (value.isEmpty())
-        return {};
-    if (!f.OnlyDigit)
-        return f.Prefix + value + f.Suffix;
-    const double x = parseNumber(value).value_or(0.0);
-    if (f.HideZero && x == 0)
-        return {};
     QString text;
-    if (const std::optional<QString> words = WordsForAutoUpper(f.AutoUpper, value, f.HideZero)) {
-        text = *words;
-    } else {
-        const int decimal = std::clamp(f.Decimal, -1, 6);
-        text = decimal < 0 ? numberToText(x) : formatFixed(x, decimal);
-        if (f.ThousandSplit)
-            text = groupThousands(text);
+    if (!value.isEmpty() && !f.OnlyDigit) {
+        text = value;
+    } else if (!value.isEmpty()) {
+        const double x = parseNumber(value).value_or(0.0);
+        if (f.HideZero && x == 0)
+            return {};
+        if (const std::optional<QString> words = WordsForAutoUpper(f.AutoUpper, value, f.HideZero)) {
+            text = *words;
+        } else {
+            const int decimal = std::clamp(f.Decimal, -1, 6);
+            text = decimal < 0 ? numberToText(x) : formatFixed(x, decimal);
+            if (f.ThousandSplit)
+                text = groupThousands(text);
+        }
+        text = f.CurrencySymbol + text;
     }
-    text = f.CurrencySymbol + text;
-    if (f.HideZero && text.isEmpty())
+    // An empty field still shows its prefix and suffix, unless it hides zeros.
+    if (f.OnlyDigit && f.HideZero && text.isEmpty())
         return {};
     return f.Prefix + text + f.Suffix;
 }
