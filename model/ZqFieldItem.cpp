@@ -41,9 +41,6 @@ private:
 
 } // namespace
 
-// Writers walk the same field list as readers; they leave every field as it is.
-#define ZQ_MUTABLE const_cast<TZqFieldItem*>(this)
-
 void TZqFieldItem::ReadRecord(ByteReader& r, int version)
 {
     ReadItemPart(r, version);
@@ -65,13 +62,13 @@ void TZqFieldItem::WriteRecord(ByteWriter& w) const
     WriteItemPart(w);
     WriteRectPart(w);
     FieldWriter io(w);
-    ZQ_MUTABLE->IoRecord(io);
+    self()->IoRecord(io);
 }
 
 void TZqFieldItem::WriteTail(ByteWriter& w) const
 {
     FieldWriter io(w);
-    ZQ_MUTABLE->IoTail(io, ZqVersion::kCurrent);
+    self()->IoTail(io, ZqVersion::kCurrent);
 }
 
 void TZqFieldItem::ReadClip(ByteReader& r)
@@ -95,13 +92,13 @@ void TZqFieldItem::WriteClip(ByteWriter& w) const
     WriteItemClipPart(w);
     WriteRectClipPart(w);
     FieldWriter io(w);
-    ZQ_MUTABLE->IoRecord(io);
+    self()->IoRecord(io);
 }
 
 void TZqFieldItem::WriteClipTail(ByteWriter& w) const
 {
     FieldWriter io(w);
-    ZQ_MUTABLE->IoTail(io, ZqVersion::kCurrent);
+    self()->IoTail(io, ZqVersion::kCurrent);
 }
 
 int TZqFieldItem::ClipSize() const
@@ -118,8 +115,6 @@ int TZqFieldItem::ClipSizeFull() const
     WriteClipTail(w);
     return static_cast<int>(w.size());
 }
-
-#undef ZQ_MUTABLE
 
 void TZqFieldItem::IoName(TZqFieldIO& io)
 {

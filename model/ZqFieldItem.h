@@ -51,6 +51,9 @@ protected:
     void VisitStorageProps(TZqPropVisitor& v);
     void VisitDataSourceProps(TZqPropVisitor& v);
 
+    // Writers walk the same field list as readers and leave every field as it is.
+    TZqFieldItem* self() const { return const_cast<TZqFieldItem*>(this); }
+
     // The grey one-pixel outline of the input kinds, drawn in screen modes only.
     static void DrawInputOutline(zq::Canvas& dc, int mode, const QRect& r);
 };

@@ -328,6 +328,28 @@ TEST(DatePaint, CheckFormatAndNarrowColumns)
     EXPECT_TRUE(empty.ops(Kind::Text).empty());
 }
 
+TEST(DateHitTest, CaptionBoxesResizeColumns)
+{
+    auto d = make<TZqDate>();
+    d.ColWidth1 = 60;
+    d.ColWidth2 = 50;
+    d.ColWidth3 = 40;
+    d.Width = 150;
+    d.Height = 20;
+    RecordingCanvas dc;
+    d.Draw(dc, dmDesign, {}, 0, 0); // measures the caption boxes
+    int code = 0;
+    EXPECT_TRUE(d.HitTest({50, 5}, code));
+    EXPECT_EQ(code, 4);
+    EXPECT_TRUE(d.HitTest({140, 19}, code));
+    EXPECT_EQ(code, 4);
+    EXPECT_FALSE(d.HitTest({20, 5}, code)); // not selected: the body does not hit
+    d.SetSelected(true);
+    EXPECT_TRUE(d.HitTest({20, 5}, code));
+    EXPECT_EQ(code, 1);
+    EXPECT_FALSE(d.PtInCaption({150, 5}));
+}
+
 // ---------------------------------------------------------------- edit family
 
 TEST(EditPaint, ModesDecideWhatIsDrawn)
