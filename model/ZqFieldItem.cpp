@@ -163,17 +163,6 @@ void TZqFieldItem::DrawInputOutline(Canvas& dc, int mode, const QRect& r)
     dc.drawPolyline({{L, B - 1}, {R - 1, B - 1}, {R - 1, T}});
 }
 
-LogFont ItemFont(const QString& face, double size, bool bold, bool italic)
-{
-    LogFont f;
-    f.faceName = face;
-    f.height = pointsToPixels(size);
-    f.weight = bold ? 700 : 100;
-    f.italic = italic;
-    f.charSet = 134;
-    return f;
-}
-
 void DrawFieldText(Canvas& dc, const QRect& r, const QString& text, const TZqFieldText& how)
 {
     const int lineSpace = TenthMmToPixels(how.lineSpace), charSpace = TenthMmToPixels(how.textSpace);

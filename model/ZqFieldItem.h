@@ -63,10 +63,6 @@ namespace ZqVersion {
 inline constexpr int kStorage = 47873;
 }
 
-// The logical font of an item's font fields: height round(points * 96 / 72)
-// (negative sizes select the character height), weight 700 or 100.
-zq::LogFont ItemFont(const QString& face, double size, bool bold, bool italic);
-
 // Draws the text of an edit-like field with the routine its settings select:
 // vertical, single line (shrunk proportionally, narrowed or never shrunk) or
 // several lines (shrunk to fit or not). Spacings are in tenths of a millimetre.

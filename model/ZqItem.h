@@ -218,5 +218,9 @@ protected:
     void DrawNoPrintMark(zq::Canvas& dc, int mode, const QRect& r) const;
 };
 
+// The logical font of an item's font fields: height round(points * 96 / 72)
+// (negative sizes select the character height), weight 700 or 100.
+zq::LogFont ItemFont(const QString& face, double size, bool bold, bool italic);
+
 // Strings take 4 bytes of length plus their GBK bytes in the clipboard form.
 int ClipStrSize(const QString& s);

@@ -600,6 +600,16 @@ TEST(InputItemStreams, TemplateRoundTripKeepsEveryKindByteForByte)
     EXPECT_EQ(back.SaveToStream(), bytes);
 }
 
+TEST(InputItemStreams, CutRecordsFailCleanly)
+{
+    for (int kind : kInputKinds) {
+        SCOPED_TRACE(str(ItemKindName(kind)));
+        const QByteArray bytes = streamBytes(*fullySet(kind));
+        for (qsizetype n = 0; n < bytes.size(); n += 3)
+            EXPECT_THROW(readStream(kind, bytes.left(n), ZqVersion::kCurrent), Error) << n;
+    }
+}
+
 TEST(InputItemClipboard, EveryPropertyButNoPrintSurvives)
 {
     for (int kind : kInputKinds) {
