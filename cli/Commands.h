@@ -9,6 +9,7 @@ namespace zq::cli {
 int runBuild(const QStringList& args);
 int runDump(const QStringList& args);
 int runRender(const QStringList& args);
+int runEval(const QStringList& args);
 int runCalc(const QStringList& args);
 int runDb(const QStringList& args);
 

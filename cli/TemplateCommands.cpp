@@ -27,10 +27,11 @@ struct Options {
     QString output;
     QStringList valueFiles;
     bool screen = false;
+    bool display = false;
     int dpi = 0;
 };
 
-Options parse(const QStringList& args, bool allowValues, bool allowRender)
+Options parse(const QStringList& args, bool allowValues, bool allowRender, bool allowDisplay = false)
 {
     Options o;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -44,6 +45,8 @@ Options parse(const QStringList& args, bool allowValues, bool allowRender)
             o.output = next();
         else if (allowValues && a == u"-v")
             o.valueFiles.append(next());
+        else if (allowDisplay && a == u"--display")
+            o.display = true;
         else if (allowRender && a == u"--screen")
             o.screen = true;
         else if (allowRender && a == u"--dpi") {
@@ -174,6 +177,37 @@ int runRender(const QStringList& args)
     } else {
         throw Error(QStringLiteral("输出文件应为 .png、.jpg 或 .pdf：%1").arg(o.output));
     }
+    return 0;
+}
+
+// One name=value line per input item, after the values were applied; with
+// --display the text each item shows instead of its value.
+int runEval(const QStringList& args)
+{
+    const Options o = parse(args, true, false, true);
+    if (o.positional.size() != 1)
+        throw Error(QStringLiteral("用法：zqbp-batch eval TEMPLATE.tpl [-v VALUES] [--display]"));
+    TZqTemplate t;
+    loadTemplate(t, o.positional[0]);
+    if (!o.valueFiles.isEmpty())
+        t.SetNameValues(readValueLines(o.valueFiles.last()));
+    QString text;
+    if (!o.display) {
+        for (const QString& line : t.GetNameValues())
+            text += line + u'\n';
+    } else {
+        for (int i = 0; i < t.ItemCount(); ++i) {
+            const TZqItem* item = t.Item(i);
+            if (!item->IsInput())
+                continue;
+            try {
+                text += item->Name() + u'=' + item->DisplayText() + u'\n';
+            } catch (const Error& e) {
+                throw Error(QStringLiteral("项目“%1”：%2").arg(item->Name(), e.message()));
+            }
+        }
+    }
+    out(text);
     return 0;
 }
 

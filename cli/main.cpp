@@ -33,6 +33,7 @@ const char* kUsage =
     "usage: zqbp-batch build TEMPLATE.json -o OUT.tpl\n"
     "       zqbp-batch dump TEMPLATE.tpl\n"
     "       zqbp-batch render TEMPLATE.tpl [-v VALUES] [--screen] [--dpi N] -o OUT.png|OUT.jpg|OUT.pdf\n"
+    "       zqbp-batch eval TEMPLATE.tpl [-v VALUES] [--display]\n"
     "       zqbp-batch calc FORMULA [--var NAME=VALUE]...\n"
     "       zqbp-batch db init|check [DATA_FOLDER]\n";
 
@@ -62,6 +63,7 @@ int main(int argc, char** argv)
         {QStringLiteral("dump"), zq::cli::runDump},
         {QStringLiteral("render"), zq::cli::runRender},
         {QStringLiteral("db"), zq::cli::runDb},
+        {QStringLiteral("eval"), zq::cli::runEval},
     };
     const auto it = verbs.find(verb);
     if (it == verbs.end()) {

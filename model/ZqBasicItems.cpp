@@ -196,16 +196,7 @@ void TZqText::VisitTextProps(TZqPropVisitor& v)
     v.u8("TextOrie", TextOrie);
 }
 
-LogFont TZqText::TextFont() const
-{
-    LogFont f;
-    f.faceName = FontName;
-    f.height = pointsToPixels(FontSize);
-    f.weight = Bold ? 700 : 100;
-    f.italic = Italic != 0;
-    f.charSet = 134;
-    return f;
-}
+LogFont TZqText::TextFont() const { return ItemFont(FontName, FontSize, Bold, Italic); }
 
 void TZqText::Draw(Canvas& dc, int mode, const QRect&, int dy, int dx)
 {

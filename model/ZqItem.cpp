@@ -21,6 +21,18 @@ constexpr int kNoPrintExt = 47881;    // > : NoPrint and the extension pairs
 
 int ClipStrSize(const QString& s) { return 4 + gbkLength(s); }
 
+LogFont ItemFont(const QString& face, double size, bool bold, bool italic)
+{
+    LogFont f;
+    f.faceName = face;
+    f.height = pointsToPixels(size);
+    f.weight = bold ? 700 : 100;
+    f.italic = italic;
+    f.charSet = 134;
+    return f;
+}
+
+
 // ---------------------------------------------------------------- TZqItem
 
 void TZqItem::InitDefaults()

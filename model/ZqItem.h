@@ -142,6 +142,10 @@ public:
     // Applies the first record named exactly like the item (case-sensitive).
     virtual void ApplyValues(const QList<TZqItemValue>& records);
     virtual void AppendNameValues(QStringList& out) const;
+    // The text the item shows for its value (amounts in words, formatted
+    // dates, serial numbers); the value text itself by default. May throw
+    // zq::Error when the value cannot be shown (an amount out of range).
+    virtual QString DisplayText() const { return GetValueText(); }
     // `lookup` gives the value of a name's line, nullopt when there is none;
     // an item without a line is set to the empty text.
     virtual void ApplyNameValues(const std::function<std::optional<QString>(const QString&)>& lookup);
@@ -218,6 +222,10 @@ protected:
     // 宋体 9 pt in black, transparent, centred both ways and clipped to r.
     static void DrawNote(zq::Canvas& dc, const QRect& r, const QString& text);
 };
+
+// The logical font of an item's font fields: height round(points * 96 / 72)
+// (negative sizes select the character height), weight 700 or 100.
+zq::LogFont ItemFont(const QString& face, double size, bool bold, bool italic);
 
 // Strings take 4 bytes of length plus their GBK bytes in the clipboard form.
 int ClipStrSize(const QString& s);

@@ -3,6 +3,12 @@
 #include "ZqBarcode.h"
 #include "ZqBasicItems.h"
 #include "ZqPicture.h"
+#include "ZqComboBox.h"
+#include "ZqCurrency.h"
+#include "ZqDate.h"
+#include "ZqEdit.h"
+#include "ZqSNEdit.h"
+#include "ZqSmallInputs.h"
 #include "base/AtomicFile.h"
 #include "base/Base64.h"
 #include "base/Error.h"
@@ -72,6 +78,15 @@ std::unique_ptr<TZqItem> CreateItem(int kind, bool withDefaults)
     case itLabel: item = std::make_unique<TZqLabel>(); break;
     case itBarcod: item = std::make_unique<TZqBarcode>(); break;
     case itPicture: item = std::make_unique<TZqPicture>(); break;
+    case itEdit: item = std::make_unique<TZqEdit>(); break;
+    case itCombobox: item = std::make_unique<TZqComboBox>(); break;
+    case itDate: item = std::make_unique<TZqDate>(); break;
+    case itCurrency: item = std::make_unique<TZqCurrency>(); break;
+    case itPassword: item = std::make_unique<TZqPassword>(); break;
+    case itUpperCurrency: item = std::make_unique<TZqUpperCurrency>(); break;
+    case itCheck: item = std::make_unique<TZqCheck>(); break;
+    case itPostalCode: item = std::make_unique<TZqPostalCode>(); break;
+    case itSNEdit: item = std::make_unique<TZqSNEdit>(); break;
     default:
         if (kind >= 0 && kind <= itGrid)
             throw Error(QStringLiteral("不支持的项目类型：%1（%2）").arg(ItemKindName(kind)).arg(kind));
