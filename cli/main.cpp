@@ -46,6 +46,7 @@ int main(int argc, char** argv)
     const QString verb = args.takeFirst();
     using Run = std::function<int(const QStringList&)>;
     const std::map<QString, Run> verbs = {
+        {QStringLiteral("calc"), zq::cli::runCalc},
     };
     const auto it = verbs.find(verb);
     if (it == verbs.end()) {
