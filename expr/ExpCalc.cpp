@@ -581,6 +581,7 @@ bool TecExpCalc::scanToken(TecSymbol& cur)
 
 void TecExpCalc::Parse(const QString& expression)
 {
+    m_parsed = false;
     m_infix.clear();
     m_head = 0;
     m_infixTokens.clear();
@@ -609,6 +610,7 @@ void TecExpCalc::Parse(const QString& expression)
     // silently dropped, so it is an error; a lone trailing ")" drops nothing.
     if (!atEnd() && m_head + 1 < m_infix.size())
         raise(front(), QStringLiteral("右括号不匹配"));
+    m_parsed = true;
 }
 
 int TecExpCalc::convertLevel(const TecSymbol* owner, int depth)
@@ -878,8 +880,20 @@ void TecExpCalc::Evaluate(const QString& expression, bool checkOnly, TecCalcResu
 {
     result = TecCalcResult();
     Parse(expression);
-    std::vector<TecSymbol> postfix = std::move(m_postfix);
-    m_postfix.clear();
+    run(m_postfix, checkOnly, result);
+}
+
+void TecExpCalc::EvaluateParsed(bool checkOnly, TecCalcResult& result)
+{
+    result = TecCalcResult();
+    // After a failed parse the postfix is incomplete and must not run.
+    if (!m_parsed)
+        throw TecException(nullptr, QString(), -1, QStringLiteral("内部错误"));
+    run(m_postfix, checkOnly, result);
+}
+
+void TecExpCalc::run(std::vector<TecSymbol> postfix, bool checkOnly, TecCalcResult& result) const
+{
     TecStack stack;
     stack.reserve(postfix.size());
     for (TecSymbol& tok : postfix) {

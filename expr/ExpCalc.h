@@ -209,6 +209,9 @@ public:
     void Evaluate(const QString& expression, bool checkOnly, TecCalcResult& result);
     void Calc(const QString& expression, TecCalcResult& result) { Evaluate(expression, false, result); }
     TecDataType CheckSyntax(const QString& expression);
+    // Runs the formula of the last Parse (or Evaluate) again without parsing it again (a host
+    // that evaluates one formula many times). Variables are fetched anew.
+    void EvaluateParsed(bool checkOnly, TecCalcResult& result);
 
     // Every token of the last parse, in text order.
     const std::vector<TecSymbol>& InfixTokens() const { return m_infixTokens; }
@@ -226,6 +229,7 @@ private:
     void askHost(TecSymbol& cur);
     int convertLevel(const TecSymbol* owner, int depth);
     void applyOperator(const TecSymbol& op, TecStack& stack, bool checkOnly) const;
+    void run(std::vector<TecSymbol> postfix, bool checkOnly, TecCalcResult& result) const;
     bool atEnd() const { return m_head >= m_infix.size(); }
     TecSymbol& front() { return m_infix[m_head]; }
 
@@ -236,6 +240,7 @@ private:
     size_t m_head = 0;
     std::vector<TecSymbol> m_infixTokens;
     std::vector<TecSymbol> m_postfix;
+    bool m_parsed = false; // m_postfix holds a whole formula
     TecFunctions m_functions;
 };
 

@@ -324,3 +324,27 @@ TEST_F(ExprTest, ArithmeticOverflowIsAnError)
 
 } // namespace
 } // namespace zq::test
+
+namespace zq::test {
+namespace {
+
+TEST_F(ExprTest, ParsedFormulaRunsAgainWithFreshValues)
+{
+    var("X", dtNumber, 2);
+    calc.Parse(Q("x * 10 + 合计(x)"));
+    TecCalcResult r;
+    calc.EvaluateParsed(false, r);
+    EXPECT_EQ(r.NumValue, 22);
+    vars[Q("X")].value = 3;
+    calc.EvaluateParsed(false, r);
+    EXPECT_EQ(r.NumValue, 33);
+    calc.EvaluateParsed(true, r);
+    EXPECT_EQ(r.DataType, dtNumber);
+    EXPECT_EQ(fetched.size(), 4u);
+    // A failed parse leaves nothing to run.
+    EXPECT_THROW(calc.Parse(Q("x +")), TecException);
+    EXPECT_THROW(calc.EvaluateParsed(false, r), TecException);
+}
+
+} // namespace
+} // namespace zq::test
