@@ -16,8 +16,11 @@ QString sliceBytes(QStringView s, std::int64_t start, std::int64_t count)
 {
     if (count <= 0)
         return QString();
+    const std::int64_t len = gbkLength(s);
+    if (start > len)
+        return QString();
     start = std::max<std::int64_t>(start, 1);
-    count = std::min<std::int64_t>(count, gbkLength(s));
+    count = std::min<std::int64_t>(count, len);
     const std::int64_t endExcl = start + count;
     QString out;
     std::int64_t pos = 1;

@@ -200,6 +200,8 @@ TEST_F(ExprTest, StringFunctionsCountGbkBytesButKeepCharactersWhole)
         {"子串(\"abcdef\", 7, 2)", ""},
         {"子串(\"abcdef\", 5, 10)", "ef"},
         {"子串(\"abcdef\", 2, -1)", ""},
+        {"子串(\"abcdef\", 1e300, 1e300)", ""},
+        {"子串(\"abcdef\", -1e300, 1e300)", "abcdef"},
         {"子串(\"中文字\", 3, 2)", "文"},
         {"子串(\"中文字\", 2, 4)", "文"},    // neither half of 中 nor of 字
         {"子串(\"中文字\", 4, 4)", "字"},
