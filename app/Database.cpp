@@ -335,28 +335,6 @@ QVariant toColumnValue(const Column& c, const QVariant& v)
     }
 }
 
-std::optional<double> parseDateTimeText(QStringView text)
-{
-    static const QRegularExpression re(QStringLiteral(
-        "^\\s*(\\d{1,4})[-/](\\d{1,2})[-/](\\d{1,2})(?:[ T]+(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2})(?:\\.(\\d{1,3}))?)?)?\\s*$"));
-    const auto m = re.match(text.toString());
-    if (!m.hasMatch())
-        return std::nullopt;
-    DateTimeParts p;
-    p.year = m.captured(1).toInt();
-    p.month = m.captured(2).toInt();
-    p.day = m.captured(3).toInt();
-    if (m.hasCaptured(4)) {
-        p.hour = m.captured(4).toInt();
-        p.minute = m.captured(5).toInt();
-        p.second = m.hasCaptured(6) ? m.captured(6).toInt() : 0;
-        if (m.hasCaptured(7))
-            p.msec = m.captured(7).leftJustified(3, u'0').toInt();
-    }
-    if (!isValidDate(p.year, p.month, p.day) || p.hour > 23 || p.minute > 59 || p.second > 59)
-        return std::nullopt;
-    return encodeDateTime(p);
-}
 
 SerialRange yearRange(const QDate& day)
 {

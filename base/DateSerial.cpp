@@ -3,6 +3,8 @@
 #include "Error.h"
 #include "Rounding.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 
 namespace zq {
@@ -77,6 +79,36 @@ double dateTimeToSerial(const QDateTime& dt)
     const QTime t = dt.time();
     return encodeDateTime({dt.date().year(), dt.date().month(), dt.date().day(),
                            t.hour(), t.minute(), t.second(), t.msec()});
+}
+
+std::optional<DateTimeParts> parseDateTimeParts(QStringView text)
+{
+    static const QRegularExpression re(QStringLiteral(
+        R"(^\s*(\d{1,4})[-/](\d{1,2})[-/](\d{1,2})(?:(?:\s+|T)(\d{1,2}):(\d{1,2})(?::(\d{1,2})(?:\.(\d{1,3}))?)?)?\s*$)"));
+    const QRegularExpressionMatch m = re.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    DateTimeParts p;
+    p.year = m.captured(1).toInt();
+    p.month = m.captured(2).toInt();
+    p.day = m.captured(3).toInt();
+    p.hour = p.minute = p.second = p.msec = 0;
+    if (m.hasCaptured(4)) {
+        p.hour = m.captured(4).toInt();
+        p.minute = m.captured(5).toInt();
+        p.second = m.hasCaptured(6) ? m.captured(6).toInt() : 0;
+        p.msec = m.hasCaptured(7) ? m.captured(7).leftJustified(3, u'0').toInt() : 0;
+    }
+    if (!isValidDate(p.year, p.month, p.day) || p.hour > 23 || p.minute > 59 || p.second > 59)
+        return std::nullopt;
+    return p;
+}
+
+std::optional<double> parseDateTimeText(QStringView text)
+{
+    if (const auto p = parseDateTimeParts(text))
+        return encodeDateTime(*p);
+    return std::nullopt;
 }
 
 QString formatDate(double serial)

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <optional>
 
 namespace zq {
 
@@ -28,6 +29,12 @@ QDate serialToDate(double serial);
 double dateToSerial(const QDate& d);
 QDateTime serialToDateTime(double serial);
 double dateTimeToSerial(const QDateTime& dt);
+
+// Reads "yyyy-m-d[ h:n[:s[.zzz]]]" ("/" may stand for "-", "T" for the blank),
+// independent of the locale; nullopt when it is not such a text or not a real
+// date and time.
+std::optional<DateTimeParts> parseDateTimeParts(QStringView text);
+std::optional<double> parseDateTimeText(QStringView text);
 
 // "yyyy-mm-dd", "yyyy-mm-dd hh:nn:ss.zzz".
 QString formatDate(double serial);

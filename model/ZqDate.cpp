@@ -5,7 +5,6 @@
 #include "base/Error.h"
 #include "draw/TextDraw.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
 
@@ -76,33 +75,18 @@ void TZqDate::SetValue(const QString& text)
         return;
     }
     // Always the item's own form, whatever the machine's regional settings.
-    static const QRegularExpression re(QStringLiteral(
-        R"(^\s*(\d{1,4})[-/](\d{1,2})[-/](\d{1,2})(?:\s+(\d{1,2}):(\d{1,2})(?::(\d{1,2})(?:\.(\d{1,3}))?)?)?\s*$)"));
-    QString t = text;
+    QString t = text.trimmed();
     if (!IncludeTime) {
-        const qsizetype sp = t.trimmed().indexOf(u' ');
-        t = sp < 0 ? t.trimmed() : t.trimmed().left(sp);
+        const qsizetype sp = t.indexOf(u' ');
+        if (sp >= 0)
+            t = t.left(sp);
     }
-    const QRegularExpressionMatch m = re.match(t);
-    if (!m.hasMatch())
+    const std::optional<DateTimeParts> parts = parseDateTimeParts(t);
+    if (!parts)
         notADate(text);
-    const int y = m.captured(1).toInt();
-    if (y < 1000 || y > 9999)
+    if (parts->year < 1000 || parts->year > 9999)
         throw Error(QStringLiteral("'%1' 的年份应在1000至9999之间").arg(text));
-    DateTimeParts p;
-    p.year = y;
-    p.month = m.captured(2).toInt();
-    p.day = m.captured(3).toInt();
-    if (m.hasCaptured(4)) {
-        p.hour = m.captured(4).toInt();
-        p.minute = m.captured(5).toInt();
-        p.second = m.hasCaptured(6) ? m.captured(6).toInt() : 0;
-        p.msec = m.hasCaptured(7) ? m.captured(7).leftJustified(3, u'0').toInt() : 0;
-    } else {
-        p.hour = p.minute = p.second = p.msec = 0;
-    }
-    if (!isValidDate(p.year, p.month, p.day) || p.hour > 23 || p.minute > 59 || p.second > 59)
-        notADate(text);
+    const DateTimeParts p = *parts;
     const double v = encodeDateTime(p);
     if (v == DateValue && !IsEmpty)
         return;
