@@ -51,7 +51,7 @@ TEST_F(EvalCommand, ChequeDisplayTexts)
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out.toStdString(),
               "出票日期=贰零贰陆年壹拾贰月零壹拾日\n"
-              "付款行名称=工商银行上海浦东支行\n"
+              "付款行名称=示例商业银行上海浦东支行\n"
               "收款人=上海浦江贸易有限公司\n"
               "出票人账号=1001 2345 0987 6543 210\n"
               "大写金额=⊗壹万贰仟叁佰肆拾伍元陆角零分\n"
@@ -66,7 +66,7 @@ TEST_F(EvalCommand, ChequeValues)
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_EQ(r.out.toStdString(),
               "出票日期=2026-12-10\n"
-              "付款行名称=工商银行上海浦东支行\n"
+              "付款行名称=示例商业银行上海浦东支行\n"
               "收款人=上海浦江贸易有限公司\n"
               "出票人账号=1001 2345 0987 6543 210\n"
               "大写金额=12345.60\n"
