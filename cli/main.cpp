@@ -64,6 +64,7 @@ int main(int argc, char** argv)
         {QStringLiteral("render"), zq::cli::runRender},
         {QStringLiteral("db"), zq::cli::runDb},
         {QStringLiteral("eval"), zq::cli::runEval},
+        {QStringLiteral("calc"), zq::cli::runCalc},
     };
     const auto it = verbs.find(verb);
     if (it == verbs.end()) {

@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # yardstick for the calculator benchmark (linked into the benchmark only)
+  libmuparser-dev
   # Qt 6
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6
   # codecs and spreadsheets
