@@ -467,13 +467,16 @@ void TZQGridEx::DeleteRows(int at, int n)
             }
         }
     ShiftRefs(false, at, n, false);
+    // Deleted head or tail rows leave their band, so the bands never hold more
+    // rows than the grid (the body count never goes negative).
+    const int tailStart = RowCount() - m_tail;
+    const int fromHead = std::max(0, std::min(last, m_head - 1) - at + 1);
+    const int fromTail = std::max(0, last - std::max(at, tailStart) + 1);
     Rows.erase(Rows.begin() + at, Rows.begin() + at + n);
     RowHeights.erase(RowHeights.begin() + at, RowHeights.begin() + at + n);
     Renumber();
-    // Keep the bands inside the grid: deleting head or tail rows shrinks them
-    // rather than leaving a negative body count.
-    m_head = std::min(m_head, RowCount());
-    m_tail = std::min(m_tail, RowCount() - m_head);
+    m_head -= fromHead;
+    m_tail -= fromTail;
 }
 
 void TZQGridEx::SetHeadRowCount(int n)
