@@ -113,13 +113,16 @@ int TZqGridCell::DataTypeOf() const
 QString TZqGridCell::DisplayText() const
 {
     if (CellType == ctEdit && OnlyDigit) {
-        TZqDisplayFormat f;
-        f.OnlyDigit = 1;
-        f.Decimal = Decimal;
-        f.AutoUpper = AutoUpper <= 8 ? AutoUpper : 0;
-        f.ThousandSplit = ThousandSplit;
-        f.HideZero = HideZero;
-        return FormatDisplayText(Text, f);
+        if (Text.isEmpty())
+            return {};
+        const double x = cellNumber(Text);
+        if (HideZero && x == 0)
+            return {};
+        if (const auto words = WordsForAutoUpper(AutoUpper <= 8 ? AutoUpper : 0, Text, HideZero))
+            return *words;
+        // Without a number of decimals the text stays as typed (1234.50 keeps its zero).
+        const QString t = Decimal < 0 ? Text : formatFixed(x, std::min(Decimal, 6));
+        return ThousandSplit ? groupThousands(t) : t;
     }
     if (CellType != ctDate)
         return Text;
@@ -1366,7 +1369,7 @@ void TZQGridEx::PaintCell(Canvas& dc, int mode, const TZqGridCell& cell, const Q
     } else if (CellTruth(CellText(&cell))) {
         const QRect in = c.adjusted(1, 1, -1, -1);
         const int side = std::min(in.width(), in.height());
-        DrawCheckSign(dc, QRect(in.left() + (in.width() - side) / 2, in.top() + (in.height() - side) / 2, side, side), 0);
+        DrawCheckSign(dc, QRect(in.left() + (in.width() - side) / 2, in.top() + (in.height() - side) / 2, side, side), 0, false);
     }
     // Borders: left and top only on the grid's outer edge; inner lines come
     // from the right and bottom sides of the cells before them.
