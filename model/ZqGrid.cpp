@@ -698,6 +698,37 @@ TZqGridCell* TZQGridEx::CellAt(QPoint p) const
     return c ? c->Block() : nullptr;
 }
 
+QPoint TZQGridEx::CellIndexAt(QPoint p) const
+{
+    QPoint at(-1, -1);
+    for (int c = 0, x = XPos; c < ColCount(); x += ColWidths[static_cast<size_t>(c)], ++c)
+        if (p.x() > x && p.x() <= x + ColWidths[static_cast<size_t>(c)])
+            at.setX(c);
+    for (int r = 0, y = YPos; r < RowCount(); y += RowHeights[static_cast<size_t>(r)], ++r)
+        if (p.y() > y && p.y() <= y + RowHeights[static_cast<size_t>(r)])
+            at.setY(r);
+    return at;
+}
+
+bool TZQGridEx::PtInCellArea(QPoint p) const
+{
+    if (ColCount() == 0)
+        return false;
+    auto band = [&](int r1, int r2) {
+        return r1 <= r2 && RangeRect(0, r1, ColCount() - 1, r2).adjusted(0, 0, 1, 1).contains(p);
+    };
+    return band(0, m_head - 1) || (BodyRowCount() > 0 && band(m_head, m_head))
+           || band(RowCount() - m_tail, RowCount() - 1);
+}
+
+void TZQGridEx::RepaintCell(int col, int row) const
+{
+    TZQBPCtrlBase* owner = OwnerControl();
+    const TZqGridCell* c = Cell(col, row);
+    if (owner && c)
+        owner->InvalidateItemRect(CellRect(c->Block()), false);
+}
+
 bool TZQGridEx::HitTest(QPoint pt, int& code) const
 {
     if (GetBounds().contains(pt)) {
