@@ -38,6 +38,8 @@ public:
     }
 
 protected:
+    // Tab is the control's, even in a read-only box.
+    bool focusNextPrevChild(bool) override { return false; }
     void keyPressEvent(QKeyEvent* e) override
     {
         const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
@@ -85,6 +87,7 @@ public:
     bool Flag() const { return m_flag; }
 
 protected:
+    bool focusNextPrevChild(bool) override { return false; }
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
@@ -200,7 +203,10 @@ TZqBPInput::TZqBPInput(QWidget* parent) : QAbstractScrollArea(parent), m_tpl(std
 
 TZqBPInput::~TZqBPInput()
 {
-    // Items must not call back into a control that is going away.
+    // Neither the editor nor the items may call back into a control that is going away.
+    m_closing = true;
+    m_session.Drop();
+    delete m_editor.data();
     m_tpl->Owner = nullptr;
 }
 
@@ -695,7 +701,7 @@ bool TZqBPInput::CloseEditor()
             m_box->setFocus(Qt::OtherFocusReason);
         else
             setFocus(Qt::OtherFocusReason);
-        return !keepOnError;
+        return false;
     }
     const bool hadFocus = m_editor && m_editor->isAncestorOf(QApplication::focusWidget());
     DestroyEditor();

@@ -60,8 +60,9 @@ public:
     QToolButton* PickButton() const;       // none when the editor has no button
     // Opens the editor over an item (nothing when input is refused).
     void OpenEditor(TZqItem* item);
-    // Closes the editor, writing its text; false when the editor stayed open
-    // because its value was refused.
+    // Closes the editor, writing its text; false when the value was refused
+    // (a date's editor then stays open, any other is closed) and the caller
+    // should not move on.
     bool CloseEditor();
     // Enter and Tab: close the editor and move to the next place.
     void MoveNext();
