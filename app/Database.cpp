@@ -199,7 +199,7 @@ std::optional<double> dateTimeOf(const QVariant& v)
     case QMetaType::QDate: return v.toDate().isValid() ? std::optional(dateToSerial(v.toDate())) : std::nullopt;
     case QMetaType::QDateTime:
         return v.toDateTime().isValid() ? std::optional(dateTimeToSerial(v.toDateTime())) : std::nullopt;
-    case QMetaType::QString: return parseDateTimeText(v.toString());
+    case QMetaType::QString: return parseDbDateTimeText(v.toString());
     case QMetaType::Bool: return std::nullopt;
     default: return numberOf(v);
     }
@@ -335,7 +335,7 @@ QVariant toColumnValue(const Column& c, const QVariant& v)
     }
 }
 
-std::optional<double> parseDateTimeText(QStringView text)
+std::optional<double> parseDbDateTimeText(QStringView text)
 {
     static const QRegularExpression re(QStringLiteral(
         "^\\s*(\\d{1,4})[-/](\\d{1,2})[-/](\\d{1,2})(?:[ T]+(\\d{1,2}):(\\d{1,2})(?::(\\d{1,2})(?:\\.(\\d{1,3}))?)?)?\\s*$"));

@@ -49,12 +49,12 @@ Column columnOfDeclaredType(const QString& name, const QString& declaredType, bo
 // column when the value does not convert, is out of range or too long.
 // Booleans accept true/false, numbers (0 false) and the texts "True"/"False"
 // in any case and "-1"/"0"; date-times accept QDate, QDateTime, day counts
-// and the texts of parseDateTimeText.
+// and the texts of parseDbDateTimeText.
 QVariant toColumnValue(const Column& column, const QVariant& value);
 
 // "yyyy-mm-dd" (also "/", unpadded numbers allowed), optionally followed by a
 // blank or "T" and "hh:nn[:ss[.zzz]]", as a day count; nullopt when not one.
-std::optional<double> parseDateTimeText(QStringView text);
+std::optional<double> parseDbDateTimeText(QStringView text);
 
 // Half-open day-count ranges [from, to) of the search periods.
 struct SerialRange {
