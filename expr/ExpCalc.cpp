@@ -892,14 +892,16 @@ void TecExpCalc::EvaluateParsed(bool checkOnly, TecCalcResult& result)
     run(m_postfix, checkOnly, result);
 }
 
-void TecExpCalc::run(std::vector<TecSymbol> postfix, bool checkOnly, TecCalcResult& result) const
+void TecExpCalc::run(const std::vector<TecSymbol>& postfix, bool checkOnly, TecCalcResult& result) const
 {
+    // The postfix stays as parsed (so it can run again); operands are copied
+    // onto the stack, where their values are fetched.
     TecStack stack;
     stack.reserve(postfix.size());
-    for (TecSymbol& tok : postfix) {
+    for (const TecSymbol& tok : postfix) {
         switch (tok.Kind) {
         case skOperand:
-            stack.push_back(std::move(tok));
+            stack.push_back(tok);
             break;
         case skOperator:
             applyOperator(tok, stack, checkOnly);

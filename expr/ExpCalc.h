@@ -27,7 +27,8 @@ enum TecDataType : std::uint8_t {
 
 // Parameter type masks: bit n stands for TecDataType n.
 using TecTypeMask = std::uint32_t;
-constexpr TecTypeMask maskOf(TecDataType t) { return TecTypeMask(1) << t; }
+// A code outside the enumeration (a host's mistake) belongs to no mask.
+constexpr TecTypeMask maskOf(TecDataType t) { return t < 32 ? TecTypeMask(1) << t : 0; }
 inline constexpr TecTypeMask kAnyType = 63;
 
 enum TecSymbolKind : std::uint8_t {
@@ -229,7 +230,7 @@ private:
     void askHost(TecSymbol& cur);
     int convertLevel(const TecSymbol* owner, int depth);
     void applyOperator(const TecSymbol& op, TecStack& stack, bool checkOnly) const;
-    void run(std::vector<TecSymbol> postfix, bool checkOnly, TecCalcResult& result) const;
+    void run(const std::vector<TecSymbol>& postfix, bool checkOnly, TecCalcResult& result) const;
     bool atEnd() const { return m_head >= m_infix.size(); }
     TecSymbol& front() { return m_infix[m_head]; }
 
