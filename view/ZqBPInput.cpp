@@ -298,7 +298,9 @@ void TZqBPInput::LoadFromStream(QByteArrayView data)
     auto fresh = std::make_unique<TZqTemplate>();
     fresh->LoadFromStream(data); // throws: the bill shown stays as it is
     CloseEditor();
+    // An editor whose value was refused goes with the bill it belonged to.
     m_session.Drop();
+    DestroyEditor();
     m_tpl->Owner = nullptr;
     m_tpl = std::move(fresh);
     m_tpl->Owner = this;
