@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <cmath>
 #include <functional>
 #include <benchmark/benchmark.h>
 
@@ -60,6 +61,11 @@ struct Bills {
             qFatal("detail-invoice.json has no grid 明细");
         g->SetBodyRowCount(500);
         b.FitGridRows();
+        // The sample's values, so that the amounts have prices to multiply.
+        QFile v(QStringLiteral(ZQBP_SOURCE_DIR "/samples/detail-invoice.values"));
+        if (!v.open(QIODevice::ReadOnly))
+            qFatal("detail-invoice.values unreadable");
+        b.SetNameValues(QString::fromUtf8(v.readAll()).split(u'\n', Qt::SkipEmptyParts));
         detail = dir.filePath(QStringLiteral("detail-invoice-500.tpl"));
         b.SaveToFile(detail);
     }
@@ -107,6 +113,13 @@ void keystroke(benchmark::State& s, const QString& file, const std::function<voi
         ++n;
         w.CloseEditor();
         w.viewport()->repaint();
+    }
+    // The formulas followed: a quantity cell's row amount is quantity times price.
+    if (auto* g = dynamic_cast<TZQGridEx*>(w.Template().GetItemByName(QStringLiteral("明细")))) {
+        const double q = g->CellText(g->Cell(3, 1)).toDouble(), p = g->CellText(g->Cell(4, 1)).toDouble();
+        const double a = g->CellText(g->Cell(5, 1)).toDouble();
+        if (p == 0 || std::abs(a - q * p) > 1e-6)
+            qFatal("the amount did not follow the quantity: %g x %g gave %g", q, p, a);
     }
 }
 

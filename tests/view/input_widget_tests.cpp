@@ -448,3 +448,21 @@ TEST_F(InputWidget, RowPanelInsertsAndDeletesDetailRows)
     EXPECT_EQ(g->RowCount(), 2);
     EXPECT_EQ(w->Template().TempHeight, pageHeight - 20);
 }
+
+TEST_F(InputWidget, TheLimitMarkOfAnAmountBoxGoesToTheHost)
+{
+    auto* m = static_cast<TZqCurrency*>(item("金额"));
+    m->ShowLimitation = 1;
+    TZqCurrency* flagged = nullptr;
+    QPoint pos;
+    w->OnCurrencyLimitFlagClick = [&](TZqCurrency* c, QPoint p) {
+        flagged = c;
+        pos = p;
+    };
+    click({10 + 150 - 3, 110 + 40 - 3});
+    EXPECT_EQ(flagged, m);
+    EXPECT_EQ(pos, at({157, 147}));
+    EXPECT_FALSE(w->Editing());
+    click({10 + 150 - 10, 110 + 40 - 3});
+    EXPECT_EQ(editingName(), u8("金额"));
+}
