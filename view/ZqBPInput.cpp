@@ -621,6 +621,8 @@ void TZqBPInput::EditorLostFocus()
     QWidget* f = QApplication::focusWidget();
     if (f && (f == m_editor || m_editor->isAncestorOf(f)))
         return; // moved within the editor (the pick button)
+    if (f == this)
+        return; // the control's own click or key closes it, once
     Guarded([this] { CloseEditor(); });
 }
 

@@ -466,3 +466,14 @@ TEST_F(InputWidget, TheLimitMarkOfAnAmountBoxGoesToTheHost)
     click({10 + 150 - 10, 110 + 40 - 3});
     EXPECT_EQ(editingName(), u8("金额"));
 }
+
+TEST_F(InputWidget, ARefusedDateIsReportedOnceWhenTheControlIsClicked)
+{
+    w->OnItemButtonClick = [](TZqItem*, int, int, QString& text) { text = u8("明天"); };
+    click({50, 80});
+    w->PickButton()->click();
+    w->EditorBox()->setFocus();
+    click({300, 250}); // an empty spot of the page
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(editingName(), u8("出票日期"));
+}
