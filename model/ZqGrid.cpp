@@ -23,9 +23,10 @@ namespace {
 constexpr int kHeadTail = 47882; // > : head and tail row counts are stored
 constexpr int kNewColWidth = 68;
 constexpr int kNewRowHeight = 20;
-// The smallest cell record: 31 fixed bytes of numbers and flags, 13 strings.
-constexpr int kMinCellBytes = 4 * 6 + 4 * 2 + 2 + 4 + 4 + 3 + 3 + 4 + 1 + 1 + 4 + 3 + 4 + 3 + 2 + 4 + 2 + 4 * 3 + 4 + 4 * 4
-                              + 4 + 4;
+// The smallest cell record: 112 bytes of numbers, flags and empty strings.
+constexpr int kMinCellBytes = 6 * 4 + 2 * 4 + 2 + (4 + 4 + 3) + 3 + 4 + 2 + 4 + 3 + 4 + 3 + 2 + 4 + 2 + 2 * 4 + 4
+                              + 4 * 4 + 2 * 4;
+static_assert(kMinCellBytes == 112);
 
 double cellNumber(const QString& text) { return parseNumber(text).value_or(0.0); }
 
@@ -484,7 +485,7 @@ void TZQGridEx::DeleteRows(int at, int n)
 
 void TZQGridEx::SetHeadRowCount(int n)
 {
-    n = std::clamp(n, 0, RowCount() - m_tail + std::max(0, n - m_head));
+    n = std::max(n, 0);
     if (n > m_head)
         InsertRows(m_head, n - m_head);
     else if (n < m_head)
@@ -902,7 +903,8 @@ void TZQGridEx::CloneRow(int src, int dst)
     TZQGridRow& s = *Rows[static_cast<size_t>(src)];
     TZQGridRow& d = *Rows[static_cast<size_t>(dst)];
     d.RowFlag = s.RowFlag;
-    auto ownExact = [this](const TZqWndExpSym& x) { return x.IsItem && x.ItemType == itGrid && x.CtrlName == Name(); };
+    // Grid names compare without ASCII case here as everywhere else.
+    auto ownExact = [this](const TZqWndExpSym& x) { return IsOwnGridSym(x); };
     if (Template) {
         auto& list = Template->Expressions();
         std::erase_if(list, [&](const auto& e) { return ownExact(e->Target) && e->Target.Row1 == dst; });

@@ -355,6 +355,12 @@ TEST_F(Formulas, ClonedRowsRenumberTheirFormulas)
 
 TEST_F(Formulas, StoredCyclesLoadAndNeverHang)
 {
+    t.AddFormula(u8("说明"), u8("金额1+金额2"));
+    t.AddFormula(u8("[表格1,D2]"), u8("[表格1,D2,-1]+金额1"));
+    TZqTemplate acyclic;
+    acyclic.LoadFromStream(t.SaveToStream());
+    EXPECT_FALSE(acyclic.FormulaCycle());
+    t.Expressions().clear();
     // A file can hold what the designer refuses: 金额1 = 金额2 + 1, 金额2 = 金额1 + 1.
     for (auto [target, source] : {std::pair{"金额1", "金额2"}, std::pair{"金额2", "金额1"}}) {
         auto e = std::make_unique<TZqWndExpression>();

@@ -106,6 +106,19 @@ TEST(Grid, StreamRoundTripKeepsEveryFieldAndTheMerges)
     EXPECT_EQ(g->RowsHeight(), 20 * 4 + 33);
 }
 
+TEST(Grid, LargeGridsOfEmptyCellsRoundTrip)
+{
+    // Cells with nothing but numbers and empty strings: the smallest records a file can hold.
+    auto g = newGrid(20, 30);
+    for (auto& row : g->Rows)
+        for (auto& c : row->Cells)
+            c->Font.FontName.clear();
+    const QByteArray bytes = templateWith(std::move(g));
+    TZqTemplate t;
+    t.LoadFromStream(bytes);
+    EXPECT_EQ(t.SaveToStream(), bytes);
+}
+
 TEST(Grid, FilesBeforeHeadAndTailReadEveryRowAsBody)
 {
     // Up to 47882 the record ends before the head and tail counts; the rest of that
