@@ -54,7 +54,7 @@ int main(int argc, char** argv)
         w.setFocus();
         // Walk the input order once; each editor gets the value of its item.
         const QMap<QString, QString> values{
-            {QStringLiteral("付款行名称"), QStringLiteral("工商银行上海浦东支行")},
+            {QStringLiteral("付款行名称"), QStringLiteral("示例商业银行上海浦东支行")},
             {QStringLiteral("收款人"), QStringLiteral("上海浦江贸易有限公司")},
             {QStringLiteral("出票人账号"), QStringLiteral("1001 2345 0987 6543 210")},
             {QStringLiteral("大写金额"), QStringLiteral("12345.60")},
