@@ -6,6 +6,7 @@
 #include "ZqComboBox.h"
 #include "ZqCurrency.h"
 #include "ZqDate.h"
+#include "ZqGrid.h"
 #include "ZqEdit.h"
 #include "ZqSNEdit.h"
 #include "ZqSmallInputs.h"
@@ -87,6 +88,7 @@ std::unique_ptr<TZqItem> CreateItem(int kind, bool withDefaults)
     case itCheck: item = std::make_unique<TZqCheck>(); break;
     case itPostalCode: item = std::make_unique<TZqPostalCode>(); break;
     case itSNEdit: item = std::make_unique<TZqSNEdit>(); break;
+    case itGrid: item = std::make_unique<TZQGridEx>(); break;
     default:
         if (kind >= 0 && kind <= itGrid)
             throw Error(QStringLiteral("不支持的项目类型：%1（%2）").arg(ItemKindName(kind)).arg(kind));
@@ -139,6 +141,8 @@ void WriteExpSym(ByteWriter& w, const TZqWndExpSym& s)
 }
 
 // ---------------------------------------------------------------- TZqTemplate
+
+#include "expr/ExpCalc.h"
 
 TZqTemplate::TZqTemplate() = default;
 TZqTemplate::~TZqTemplate() = default;
@@ -266,6 +270,13 @@ void TZqTemplate::LoadFromStream(QByteArrayView data)
     m_items = std::move(items);
     OldVerExps = std::move(old);
     m_expressions = std::move(exprs);
+    // A file may hold formulas that read their own targets; they are found
+    // once here, and evaluation stops at a formula already being evaluated.
+    m_formulaCycle = false;
+    for (const auto& e : m_expressions)
+        for (const TZqWndExpSym& s : e->Symbols)
+            if (!m_formulaCycle && HasCycle(s, e->Target))
+                m_formulaCycle = true;
 }
 
 QByteArray TZqTemplate::SaveToStream() const
@@ -433,11 +444,6 @@ void TZqTemplate::FitGridRows()
 }
 
 // ---------------------------------------------------------------- formulas
-
-void TZqTemplate::PropagateItemChange(TZqItem*, int, int)
-{
-    // Formulas are evaluated by the formula engine once it is attached.
-}
 
 void TZqTemplate::RenameReferences(TZqItem* item, const QString& oldName, const QString& newName)
 {

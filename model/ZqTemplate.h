@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <memory>
 #include <vector>
 
@@ -38,10 +39,23 @@ struct TZqWndExpSym {
     bool operator==(const TZqWndExpSym&) const = default;
 };
 
+// The text of a symbol: the token, an item name, a grid reference or "#REF!".
+QString SymbolText(const TZqWndExpSym& s);
+
 struct TZqWndExpression {
     TZqWndExpSym Target;
     std::vector<TZqWndExpSym> Symbols;
+    bool Busy = false; // being evaluated: a cycle read from a file stops here
+
+    QString TargetText() const { return SymbolText(Target); }
+    // The symbols' texts joined so that the text parses into the same tokens again.
+    QString FormulaText() const;
 };
+
+class TZQGridEx;
+namespace zq {
+class TecExpCalc;
+}
 
 // The process-wide variables whose names begin with "@", as name=value lines.
 QStringList& SysVars();
@@ -109,6 +123,25 @@ public:
     void ItemValuesFromText(const QString& text);
     void FitGridRows();
 
+    // Formulas. AddFormula parses a target and an expression into symbols and
+    // stores the formula at index (-1 appends); errors (zq::Error) leave the
+    // list unchanged, a formula reading its own target is refused with
+    // "公式中存在循环引用".
+    TZqWndExpression* AddFormula(const QString& target, const QString& expression, int index = -1);
+    // Every formula in list order.
+    void EvaluateAll();
+    // The formulas reading the changed cells or item, in list order.
+    void PropagateChange(const TZqWndExpSym& changed);
+    TZqWndExpSym ParseSymbol(const QString& text) const;
+    bool Overlaps(const TZqWndExpSym& a, const TZqWndExpSym& b) const;
+    bool HasCycle(const TZqWndExpSym& x, const TZqWndExpSym& target) const;
+    // The stored formulas hold a cycle (possible only in a file): found once on loading.
+    bool FormulaCycle() const { return m_formulaCycle; }
+    QString EvaluateText(const QString& text);
+    void AssignResult(TZqItem* item, int col, int row, const QString& text);
+    zq::TecExpCalc& ExpCalc();
+    TZQGridEx* GridByName(const QString& name) const;
+
     // Formula hooks called by the items.
     void PropagateItemChange(TZqItem* item, int col, int row);
     void RenameReferences(TZqItem* item, const QString& oldName, const QString& newName);
@@ -123,6 +156,13 @@ private:
     QImage m_bkPic;
     QByteArray m_bkJpeg;
     mutable bool m_lastSaveLossy = false;
+    bool m_formulaCycle = false;
+    std::unique_ptr<zq::TecExpCalc> m_calc;
+
+    void CheckVariable(const QString& name, bool& exists, int& type) const;
+    void GetVariableValue(const QString& name, const QString& owner, QVariant& value) const;
+    bool HasCycleIn(const TZqWndExpSym& x, const TZqWndExpSym& target, std::vector<char>& seen) const;
+    void Evaluate(TZqWndExpression& e);
 };
 
 // Symbol records of the formula section.
