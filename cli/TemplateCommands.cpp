@@ -6,6 +6,7 @@
 #include "base/Rounding.h"
 #include "model/TemplateJson.h"
 #include "model/TemplatePaint.h"
+#include "model/ZqGrid.h"
 #include "model/ZqTemplate.h"
 #include "platform/QtCanvas.h"
 
@@ -86,6 +87,20 @@ void loadTemplate(TZqTemplate& t, const QString& path)
     }
 }
 
+// As the data-entry control does after loading: body rows copied from the
+// first one (formats and formulas), the values, then every formula.
+void prepareValues(TZqTemplate& t, const QStringList& valueFiles)
+{
+    if (t.FormulaCycle())
+        err(QStringLiteral("警告：公式中存在循环引用\n"));
+    for (int i = 0; i < t.ItemCount(); ++i)
+        if (t.Item(i)->Kind() == itGrid)
+            static_cast<TZQGridEx*>(t.Item(i))->ResetBodyRows();
+    if (!valueFiles.isEmpty())
+        t.SetNameValues(readValueLines(valueFiles.last()));
+    t.EvaluateAll();
+}
+
 int runBuild(const QStringList& args)
 {
     const Options o = parse(args, false, false);
@@ -121,8 +136,7 @@ int runRender(const QStringList& args)
         throw Error(QStringLiteral("用法：zqbp-batch render TEMPLATE.tpl [-v VALUES] [--screen] [--dpi N] -o OUT.png|OUT.jpg|OUT.pdf"));
     TZqTemplate t;
     loadTemplate(t, o.positional[0]);
-    if (!o.valueFiles.isEmpty())
-        t.SetNameValues(readValueLines(o.valueFiles.last()));
+    prepareValues(t, o.valueFiles);
     const int mode = o.screen ? dmInput : dmPrint;
     const QString suffix = QFileInfo(o.output).suffix().toLower();
     if (t.TempWidth <= 0 || t.TempHeight <= 0)
@@ -189,8 +203,7 @@ int runEval(const QStringList& args)
         throw Error(QStringLiteral("用法：zqbp-batch eval TEMPLATE.tpl [-v VALUES] [--display]"));
     TZqTemplate t;
     loadTemplate(t, o.positional[0]);
-    if (!o.valueFiles.isEmpty())
-        t.SetNameValues(readValueLines(o.valueFiles.last()));
+    prepareValues(t, o.valueFiles);
     QString text;
     if (!o.display) {
         for (const QString& line : t.GetNameValues())
@@ -200,6 +213,23 @@ int runEval(const QStringList& args)
             const TZqItem* item = t.Item(i);
             if (!item->IsInput())
                 continue;
+            if (item->Kind() == itGrid) {
+                // One line per cell, named as in the name=value lines.
+                const auto* g = static_cast<const TZQGridEx*>(item);
+                QStringList names;
+                g->AppendNameValues(names);
+                int k = 0;
+                for (int c = 0; c < g->ColCount(); ++c)
+                    for (int r = 0; r < g->RowCount(); ++r, ++k) {
+                        const QString name = names[k].left(names[k].indexOf(u'='));
+                        try {
+                            text += name + u'=' + g->Cell(c, r)->DisplayText() + u'\n';
+                        } catch (const Error& e) {
+                            throw Error(QStringLiteral("项目“%1”：%2").arg(name, e.message()));
+                        }
+                    }
+                continue;
+            }
             try {
                 text += item->Name() + u'=' + item->DisplayText() + u'\n';
             } catch (const Error& e) {

@@ -1,5 +1,6 @@
 #include "TemplateJson.h"
 
+#include "ZqGrid.h"
 #include "ZqTemplate.h"
 #include "base/Error.h"
 
@@ -129,6 +130,84 @@ TZqWndExpSym symFromJson(const QJsonValue& v, const QString& where)
     return s;
 }
 
+// Grid cells: only the attributes that differ from a new cell are written.
+void gridToJson(TZQGridEx& g, QJsonObject& obj)
+{
+    QJsonArray widths;
+    for (int w : g.ColWidths)
+        widths.append(w);
+    obj.insert(QStringLiteral("ColWidths"), widths);
+    obj.insert(QStringLiteral("HeadRowCount"), g.HeadRowCount());
+    obj.insert(QStringLiteral("TailRowCount"), g.TailRowCount());
+    JsonWriter blank;
+    TZqGridCell().VisitProps(blank);
+    QJsonArray rows;
+    for (int r = 0; r < g.RowCount(); ++r) {
+        QJsonArray cells;
+        for (int c = 0; c < g.ColCount(); ++c) {
+            JsonWriter w;
+            g.Cell(c, r)->VisitProps(w);
+            QJsonObject diff;
+            for (auto it = w.obj.begin(); it != w.obj.end(); ++it)
+                if (blank.obj.value(it.key()) != it.value())
+                    diff.insert(it.key(), it.value());
+            cells.append(diff);
+        }
+        QJsonObject row{{QStringLiteral("Height"), g.RowHeights[static_cast<size_t>(r)]}, {QStringLiteral("Cells"), cells}};
+        if (g.Rows[static_cast<size_t>(r)]->RowFlag)
+            row.insert(QStringLiteral("RowFlag"), g.Rows[static_cast<size_t>(r)]->RowFlag);
+        rows.append(row);
+    }
+    obj.insert(QStringLiteral("Rows"), rows);
+}
+
+int intOf(const QJsonValue& v, const QString& where, double lo = INT_MIN, double hi = INT_MAX)
+{
+    return static_cast<int>(number(v, where, lo, hi, true));
+}
+
+void gridFromJson(TZQGridEx& g, const QJsonObject& o, const QString& where, QSet<QString>& seen)
+{
+    for (const char* k : {"ColWidths", "HeadRowCount", "TailRowCount", "Rows"})
+        seen.insert(QLatin1String(k));
+    std::vector<int> widths;
+    for (const QJsonValue& v : o.value(QStringLiteral("ColWidths")).toArray())
+        widths.push_back(intOf(v, where + QStringLiteral(".ColWidths")));
+    std::vector<int> heights;
+    std::vector<quint8> flags;
+    std::vector<std::vector<std::unique_ptr<TZqGridCell>>> cells;
+    const QJsonArray rows = o.value(QStringLiteral("Rows")).toArray();
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        const QString rw = where + QStringLiteral(".Rows[%1]").arg(r);
+        const QJsonObject row = rows[r].toObject();
+        for (const QString& k : row.keys())
+            if (k != QStringLiteral("Height") && k != QStringLiteral("Cells") && k != QStringLiteral("RowFlag"))
+                fail(rw + u'.' + k, QStringLiteral("未知的字段"));
+        heights.push_back(row.contains(QStringLiteral("Height")) ? intOf(row.value(QStringLiteral("Height")), rw + QStringLiteral(".Height")) : 20);
+        flags.push_back(static_cast<quint8>(row.contains(QStringLiteral("RowFlag")) ? intOf(row.value(QStringLiteral("RowFlag")), rw, 0, 255) : 0));
+        std::vector<std::unique_ptr<TZqGridCell>> line;
+        const QJsonArray list = row.value(QStringLiteral("Cells")).toArray();
+        for (qsizetype c = 0; c < list.size(); ++c) {
+            const QString cw = rw + QStringLiteral(".Cells[%1]").arg(c);
+            auto cell = std::make_unique<TZqGridCell>();
+            JsonReader rd(list[c].toObject(), cw);
+            cell->VisitProps(rd);
+            for (const QString& k : list[c].toObject().keys())
+                if (!rd.seen.contains(k))
+                    fail(cw + u'.' + k, QStringLiteral("未知的字段"));
+            line.push_back(std::move(cell));
+        }
+        cells.push_back(std::move(line));
+    }
+    const int head = o.contains(QStringLiteral("HeadRowCount")) ? intOf(o.value(QStringLiteral("HeadRowCount")), where) : 0;
+    const int tail = o.contains(QStringLiteral("TailRowCount")) ? intOf(o.value(QStringLiteral("TailRowCount")), where) : 0;
+    try {
+        g.SetStructure(std::move(widths), std::move(heights), std::move(cells), std::move(flags), head, tail);
+    } catch (const Error& e) {
+        fail(where, e.message());
+    }
+}
+
 } // namespace
 
 QByteArray TemplateToJson(const TZqTemplate& t)
@@ -152,6 +231,8 @@ QByteArray TemplateToJson(const TZqTemplate& t)
         JsonWriter w;
         w.obj.insert(QStringLiteral("Kind"), ItemKindName(ItemTypeOf(*t.Item(i))));
         t.Item(i)->VisitProps(w);
+        if (t.Item(i)->Kind() == itGrid)
+            gridToJson(*static_cast<TZQGridEx*>(t.Item(i)), w.obj);
         items.append(w.obj);
     }
     root.insert(QStringLiteral("Items"), items);
@@ -159,10 +240,7 @@ QByteArray TemplateToJson(const TZqTemplate& t)
     QJsonArray exprs;
     for (int i = 0; i < t.ExpressionCount(); ++i) {
         const TZqWndExpression* e = t.Expression(i);
-        QJsonArray syms;
-        for (const TZqWndExpSym& s : e->Symbols)
-            syms.append(symToJson(s));
-        exprs.append(QJsonObject{{QStringLiteral("Target"), symToJson(e->Target)}, {QStringLiteral("Symbols"), syms}});
+        exprs.append(e->TargetText() + u'=' + e->FormulaText());
     }
     root.insert(QStringLiteral("Expressions"), exprs);
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
@@ -211,6 +289,8 @@ bool TemplateFromJson(QByteArrayView json, TZqTemplate& out)
         std::unique_ptr<TZqItem> item = CreateItem(kind, true);
         JsonReader r(o, where);
         item->VisitProps(r);
+        if (kind == itGrid)
+            gridFromJson(*static_cast<TZQGridEx*>(item.get()), o, where, r.seen);
         r.seen.insert(QStringLiteral("Kind"));
         for (const QString& k : o.keys())
             if (!r.seen.contains(k))
@@ -225,6 +305,19 @@ bool TemplateFromJson(QByteArrayView json, TZqTemplate& out)
     const QJsonArray exprs = root.value(QStringLiteral("Expressions")).toArray();
     for (qsizetype i = 0; i < exprs.size(); ++i) {
         const QString where = QStringLiteral("Expressions[%1]").arg(i);
+        if (exprs[i].isString()) {
+            // "TARGET=EXPRESSION", parsed and checked like a formula typed in the designer.
+            const QString text = exprs[i].toString();
+            const qsizetype eq = text.indexOf(u'=');
+            if (eq <= 0)
+                fail(where, QStringLiteral("公式应写作“目标=表达式”"));
+            try {
+                t.AddFormula(text.left(eq).trimmed(), text.mid(eq + 1));
+            } catch (const Error& e) {
+                fail(where, e.message());
+            }
+            continue;
+        }
         const QJsonObject o = exprs[i].toObject();
         auto e = std::make_unique<TZqWndExpression>();
         e->Target = symFromJson(o.value(QStringLiteral("Target")), where + QStringLiteral(".Target"));

@@ -12,6 +12,7 @@ sample, tool = sys.argv[1], sys.argv[2]
 doc = json.load(open(sample, encoding="utf-8"))
 blank = dict(doc)
 blank.pop("BkPic", None)
+blank.pop("Expressions", None)  # their targets are not on the blank form
 blank["Items"] = [i for i in doc["Items"] if i.get("PrintSelf", 1) == 0]
 with tempfile.TemporaryDirectory() as d:
     src, tpl, jpg = (os.path.join(d, n) for n in ("blank.json", "blank.tpl", "blank.jpg"))
