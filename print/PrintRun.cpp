@@ -45,6 +45,15 @@ void ApplyCapitalStyles(TZqTemplate& t, int dateStyle, int amountStyle)
     }
 }
 
+void ChooseAutoPaper(const QList<TZqPaperName>& papers, int& code, QString& name)
+{
+    bool a3 = false;
+    for (const TZqPaperName& p : papers)
+        a3 = a3 || p.Name.compare(u"A3", Qt::CaseInsensitive) == 0;
+    code = a3 ? 8 : 9;
+    name = a3 ? QStringLiteral("A3") : QStringLiteral("A4");
+}
+
 TZqPrintSession::TZqPrintSession(TZqBPPrtPara& para) : m_para(para) {}
 
 void TZqPrintSession::Prepare()
@@ -138,13 +147,8 @@ void TZqPrintSession::Print()
     m_para.PortraitTopMargin = c.PortraitTopMargin;
     m_para.LandscapeLeftMargin = c.LandscapeLeftMargin;
     m_para.LandscapeTopMargin = c.LandscapeTopMargin;
-    if (m_para.AutoPaper) {
-        bool a3 = false;
-        for (const TZqPaperName& p : ZqPrinter().GetPaperNames(m_para.PrinterName))
-            a3 = a3 || p.Name.compare(u"A3", Qt::CaseInsensitive) == 0;
-        m_para.PaperCode = a3 ? 8 : 9;
-        m_para.PaperName = a3 ? QStringLiteral("A3") : QStringLiteral("A4");
-    }
+    if (m_para.AutoPaper)
+        ChooseAutoPaper(ZqPrinter().GetPaperNames(m_para.PrinterName), m_para.PaperCode, m_para.PaperName);
     PrintJob();
     m_printed = true;
     if (OnPrintFinish)

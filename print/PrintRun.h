@@ -6,6 +6,7 @@
 // calibration and the feed edge and mapped to the printer's resolution on
 // each axis. The print window and zqbp-batch both drive it.
 #include "AdjustSurface.h"
+#include "ZqPrinters.h"
 #include "model/ZqTemplate.h"
 
 #include <QList>
@@ -39,6 +40,9 @@ struct TZqBPPrtPara {
 // The capital styles chosen for the bill: cheque date formats and the four
 // "人民币" amount-in-words styles.
 void ApplyCapitalStyles(TZqTemplate& t, int dateStyle, int amountStyle);
+
+// Automatic paper: A3 when the printer offers it (any letter case), else A4.
+void ChooseAutoPaper(const QList<TZqPaperName>& papers, int& code, QString& name);
 
 class TZqPrintSession {
 public:

@@ -7,12 +7,11 @@
 #include <QList>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 #include <memory>
 #include <optional>
-
-class QPrinter;
 
 namespace zqp {
 
