@@ -398,6 +398,44 @@ bool TZqTemplate::HasCycle(const TZqWndExpSym& x, const TZqWndExpSym& target) co
     return HasCycleIn(x, target, seen);
 }
 
+bool TZqTemplate::StoredFormulasCycle() const
+{
+    const size_t n = m_expressions.size();
+    std::vector<std::vector<size_t>> reads(n);
+    for (size_t i = 0; i < n; ++i)
+        for (size_t j = 0; j < n; ++j)
+            for (const TZqWndExpSym& s : m_expressions[i]->Symbols)
+                if (Overlaps(s, m_expressions[j]->Target)) {
+                    reads[i].push_back(j);
+                    break;
+                }
+    // Depth-first search without recursion: 0 unvisited, 1 on the path, 2 done.
+    std::vector<char> state(n, 0);
+    std::vector<std::pair<size_t, size_t>> stack;
+    for (size_t root = 0; root < n; ++root) {
+        if (state[root])
+            continue;
+        stack.push_back({root, 0});
+        state[root] = 1;
+        while (!stack.empty()) {
+            auto& [node, next] = stack.back();
+            if (next == reads[node].size()) {
+                state[node] = 2;
+                stack.pop_back();
+                continue;
+            }
+            const size_t j = reads[node][next++];
+            if (state[j] == 1)
+                return true;
+            if (state[j] == 0) {
+                state[j] = 1;
+                stack.push_back({j, 0});
+            }
+        }
+    }
+    return false;
+}
+
 // ---------------------------------------------------------------- evaluation
 
 QString TZqTemplate::EvaluateText(const QString& text)

@@ -23,9 +23,10 @@ namespace {
 constexpr int kHeadTail = 47882; // > : head and tail row counts are stored
 constexpr int kNewColWidth = 68;
 constexpr int kNewRowHeight = 20;
-// The smallest cell record: 31 fixed bytes of numbers and flags, 13 strings.
-constexpr int kMinCellBytes = 4 * 6 + 4 * 2 + 2 + 4 + 4 + 3 + 3 + 4 + 1 + 1 + 4 + 3 + 4 + 3 + 2 + 4 + 2 + 4 * 3 + 4 + 4 * 4
-                              + 4 + 4;
+// The smallest cell record: 112 bytes of numbers, flags and empty strings.
+constexpr int kMinCellBytes = 6 * 4 + 2 * 4 + 2 + (4 + 4 + 3) + 3 + 4 + 2 + 4 + 3 + 4 + 3 + 2 + 4 + 2 + 2 * 4 + 4
+                              + 4 * 4 + 2 * 4;
+static_assert(kMinCellBytes == 112);
 
 double cellNumber(const QString& text) { return parseNumber(text).value_or(0.0); }
 
@@ -113,13 +114,16 @@ int TZqGridCell::DataTypeOf() const
 QString TZqGridCell::DisplayText() const
 {
     if (CellType == ctEdit && OnlyDigit) {
-        TZqDisplayFormat f;
-        f.OnlyDigit = 1;
-        f.Decimal = Decimal;
-        f.AutoUpper = AutoUpper <= 8 ? AutoUpper : 0;
-        f.ThousandSplit = ThousandSplit;
-        f.HideZero = HideZero;
-        return FormatDisplayText(Text, f);
+        if (Text.isEmpty())
+            return {};
+        const double x = cellNumber(Text);
+        if (HideZero && x == 0)
+            return {};
+        if (const auto words = WordsForAutoUpper(AutoUpper <= 8 ? AutoUpper : 0, Text, HideZero))
+            return *words;
+        // Without a number of decimals the text stays as typed (1234.50 keeps its zero).
+        const QString t = Decimal < 0 ? Text : formatFixed(x, std::min(Decimal, 6));
+        return ThousandSplit ? groupThousands(t) : t;
     }
     if (CellType != ctDate)
         return Text;
@@ -467,18 +471,21 @@ void TZQGridEx::DeleteRows(int at, int n)
             }
         }
     ShiftRefs(false, at, n, false);
+    // Deleted head or tail rows leave their band, so the bands never hold more
+    // rows than the grid (the body count never goes negative).
+    const int tailStart = RowCount() - m_tail;
+    const int fromHead = std::max(0, std::min(last, m_head - 1) - at + 1);
+    const int fromTail = std::max(0, last - std::max(at, tailStart) + 1);
     Rows.erase(Rows.begin() + at, Rows.begin() + at + n);
     RowHeights.erase(RowHeights.begin() + at, RowHeights.begin() + at + n);
     Renumber();
-    // Keep the bands inside the grid: deleting head or tail rows shrinks them
-    // rather than leaving a negative body count.
-    m_head = std::min(m_head, RowCount());
-    m_tail = std::min(m_tail, RowCount() - m_head);
+    m_head -= fromHead;
+    m_tail -= fromTail;
 }
 
 void TZQGridEx::SetHeadRowCount(int n)
 {
-    n = std::clamp(n, 0, RowCount() - m_tail + std::max(0, n - m_head));
+    n = std::max(n, 0);
     if (n > m_head)
         InsertRows(m_head, n - m_head);
     else if (n < m_head)
@@ -692,6 +699,37 @@ TZqGridCell* TZQGridEx::CellAt(QPoint p) const
     return c ? c->Block() : nullptr;
 }
 
+QPoint TZQGridEx::CellIndexAt(QPoint p) const
+{
+    QPoint at(-1, -1);
+    for (int c = 0, x = XPos; c < ColCount(); x += ColWidths[static_cast<size_t>(c)], ++c)
+        if (p.x() > x && p.x() <= x + ColWidths[static_cast<size_t>(c)])
+            at.setX(c);
+    for (int r = 0, y = YPos; r < RowCount(); y += RowHeights[static_cast<size_t>(r)], ++r)
+        if (p.y() > y && p.y() <= y + RowHeights[static_cast<size_t>(r)])
+            at.setY(r);
+    return at;
+}
+
+bool TZQGridEx::PtInCellArea(QPoint p) const
+{
+    if (ColCount() == 0)
+        return false;
+    auto band = [&](int r1, int r2) {
+        return r1 <= r2 && RangeRect(0, r1, ColCount() - 1, r2).adjusted(0, 0, 1, 1).contains(p);
+    };
+    return band(0, m_head - 1) || (BodyRowCount() > 0 && band(m_head, m_head))
+           || band(RowCount() - m_tail, RowCount() - 1);
+}
+
+void TZQGridEx::RepaintCell(int col, int row) const
+{
+    TZQBPCtrlBase* owner = OwnerControl();
+    const TZqGridCell* c = Cell(col, row);
+    if (owner && c)
+        owner->InvalidateItemRect(CellRect(c->Block()), false);
+}
+
 bool TZQGridEx::HitTest(QPoint pt, int& code) const
 {
     if (GetBounds().contains(pt)) {
@@ -865,7 +903,8 @@ void TZQGridEx::CloneRow(int src, int dst)
     TZQGridRow& s = *Rows[static_cast<size_t>(src)];
     TZQGridRow& d = *Rows[static_cast<size_t>(dst)];
     d.RowFlag = s.RowFlag;
-    auto ownExact = [this](const TZqWndExpSym& x) { return x.IsItem && x.ItemType == itGrid && x.CtrlName == Name(); };
+    // Grid names compare without ASCII case here as everywhere else.
+    auto ownExact = [this](const TZqWndExpSym& x) { return IsOwnGridSym(x); };
     if (Template) {
         auto& list = Template->Expressions();
         std::erase_if(list, [&](const auto& e) { return ownExact(e->Target) && e->Target.Row1 == dst; });
@@ -1363,7 +1402,7 @@ void TZQGridEx::PaintCell(Canvas& dc, int mode, const TZqGridCell& cell, const Q
     } else if (CellTruth(CellText(&cell))) {
         const QRect in = c.adjusted(1, 1, -1, -1);
         const int side = std::min(in.width(), in.height());
-        DrawCheckSign(dc, QRect(in.left() + (in.width() - side) / 2, in.top() + (in.height() - side) / 2, side, side), 0);
+        DrawCheckSign(dc, QRect(in.left() + (in.width() - side) / 2, in.top() + (in.height() - side) / 2, side, side), 0, false);
     }
     // Borders: left and top only on the grid's outer edge; inner lines come
     // from the right and bottom sides of the cells before them.

@@ -131,6 +131,12 @@ public:
     int RowStart(int row) const;
     QRect CellRect(const TZqGridCell* cell) const;
     TZqGridCell* CellAt(QPoint p) const;
+    // Column and row under p (-1 when none), borders counted to the cell before
+    // them and merges ignored: the corners of a dragged cell range.
+    QPoint CellIndexAt(QPoint p) const;
+    // p lies in the head rows, the first body row or the tail rows.
+    bool PtInCellArea(QPoint p) const;
+    void RepaintCell(int col, int row) const;
     QRect RangeRect(int c1, int r1, int c2, int r2) const;
     bool HitTest(QPoint pt, int& code) const override;
 

@@ -190,12 +190,13 @@ QString TZqCheck::DisplayText() const
     return SignStyle == 1 ? QStringLiteral("×") : QStringLiteral("√");
 }
 
-void DrawCheckSign(Canvas& dc, const QRect& sq, int signStyle)
+void DrawCheckSign(Canvas& dc, const QRect& sq, int signStyle, bool onWhite)
 {
     if (sq.width() <= 0)
         return;
     CanvasSaver keep(dc);
-    dc.fillSolid(sq, kWhite);
+    if (onWhite)
+        dc.fillSolid(sq, kWhite);
     const double s = sq.width();
     auto at = [&](double x, double y) { return QPoint(sq.left() + roundToInt(x * s), sq.top() + roundToInt(y * s)); };
     Brush b;

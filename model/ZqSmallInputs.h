@@ -65,8 +65,9 @@ protected:
     void IoTail(TZqFieldIO& io, int version) override;
 };
 
-// The tick or the cross of a check item, black on white, filling the square.
-void DrawCheckSign(zq::Canvas& dc, const QRect& square, int signStyle);
+// The tick or the cross of a check item, black on white (or on what lies
+// beneath), filling the square.
+void DrawCheckSign(zq::Canvas& dc, const QRect& square, int signStyle, bool onWhite = true);
 
 class TZqPostalCode : public TZqFieldItem {
 public:

@@ -272,11 +272,7 @@ void TZqTemplate::LoadFromStream(QByteArrayView data)
     m_expressions = std::move(exprs);
     // A file may hold formulas that read their own targets; they are found
     // once here, and evaluation stops at a formula already being evaluated.
-    m_formulaCycle = false;
-    for (const auto& e : m_expressions)
-        for (const TZqWndExpSym& s : e->Symbols)
-            if (!m_formulaCycle && HasCycle(s, e->Target))
-                m_formulaCycle = true;
+    m_formulaCycle = StoredFormulasCycle();
 }
 
 QByteArray TZqTemplate::SaveToStream() const

@@ -161,6 +161,8 @@ private:
 
     void CheckVariable(const QString& name, bool& exists, int& type) const;
     void GetVariableValue(const QString& name, const QString& owner, QVariant& value) const;
+    // One search over the graph of formulas (i reads what j writes), for files.
+    bool StoredFormulasCycle() const;
     bool HasCycleIn(const TZqWndExpSym& x, const TZqWndExpSym& target, std::vector<char>& seen) const;
     void Evaluate(TZqWndExpression& e);
 };

@@ -6,6 +6,7 @@
 #include "model/ZqCurrency.h"
 #include "model/ZqDate.h"
 #include "model/ZqEdit.h"
+#include "model/ZqGrid.h"
 #include "model/ZqSNEdit.h"
 #include "model/ZqSmallInputs.h"
 
@@ -38,6 +39,11 @@ auto withInputFields(const TZqItem& item, F f)
         static const quint8 never = 0; // check items cannot be made read-only
         return f(static_cast<const TZqCheck&>(item).TabOrder, never);
     }
+    case itGrid: {
+        const auto& g = static_cast<const TZQGridEx&>(item);
+        const quint8 ro = g.AllReadOnly() ? 1 : 0;
+        return f(g.TabOrder, ro);
+    }
     default: {
         static const int none = 0;
         static const quint8 ro = 1;
@@ -52,10 +58,10 @@ bool IsSequenceKind(const TZqItem& item)
 {
     switch (item.Kind()) {
     case itEdit: case itSNEdit: case itCombobox: case itDate: case itCurrency: case itBarcod: case itPassword:
-    case itUpperCurrency: case itCheck: case itPostalCode:
+    case itUpperCurrency: case itCheck: case itPostalCode: case itGrid:
         return true;
     default:
-        return false; // grids join once their cells can be entered
+        return false;
     }
 }
 
@@ -198,7 +204,83 @@ void SetCheckInGroup(TZqTemplate& t, TZqCheck& check, bool checked)
     }
 }
 
+// ---- grids ----
+
+TZqGridCell* NextEnterableCell(const TZQGridEx& g, int col, int row, const CanInputFn& canInput)
+{
+    const int cols = g.ColCount();
+    int start = col < 0 ? 0 : row * cols + col + 1;
+    for (int i = std::max(0, start); i < g.RowCount() * cols; ++i) {
+        const int r = i / cols, c = i % cols;
+        TZqGridCell* cell = g.Cell(c, r);
+        if (!cell || cell->Master || cell->ReadOnly)
+            continue;
+        if (canInput && !canInput(const_cast<TZQGridEx*>(&g), c, r))
+            continue;
+        return cell;
+    }
+    return nullptr;
+}
+
+bool ApplyRowCommand(TZqTemplate& t, TZQGridEx& g, int row, TZqRowCommand cmd)
+{
+    if (row < 0 || row >= g.RowCount() || g.RowKind(row) != 1)
+        return false;
+    switch (cmd) {
+    case TZqRowCommand::InsertBefore: g.InsertRowCopy(row, row); break;
+    case TZqRowCommand::InsertAfter: g.InsertRowCopy(row, row + 1); break;
+    case TZqRowCommand::InsertThreeBefore:
+        for (int i = 0; i < 3; ++i)
+            g.InsertRowCopy(row + i, row); // the source moves down with each insert
+        break;
+    case TZqRowCommand::InsertThreeAfter:
+        for (int i = 0; i < 3; ++i)
+            g.InsertRowCopy(row, row + 1);
+        break;
+    case TZqRowCommand::Delete:
+        if (g.BodyRowCount() <= 1)
+            return false;
+        g.DeleteRows(row, 1);
+        break;
+    }
+    t.FitGridRows();
+    t.EvaluateAll();
+    return true;
+}
+
+QString RowCommandText(TZqRowCommand cmd)
+{
+    switch (cmd) {
+    case TZqRowCommand::InsertBefore: return QStringLiteral("前插一行");
+    case TZqRowCommand::InsertAfter: return QStringLiteral("后插一行");
+    case TZqRowCommand::InsertThreeBefore: return QStringLiteral("前插三行");
+    case TZqRowCommand::InsertThreeAfter: return QStringLiteral("后插三行");
+    case TZqRowCommand::Delete: return QStringLiteral("删除当前行");
+    }
+    return {};
+}
+
+QRect CellEditorArea(const TZQGridEx& g, const TZqGridCell& cell)
+{
+    QRect r = g.CellRect(&cell);
+    if (cell.Col > 0)
+        r.setLeft(r.left() - 1);
+    if (cell.RowIndex() > 0)
+        r.setTop(r.top() - 1);
+    return r;
+}
+
 // ---- editors ----
+
+TZqEditorKind EditorKindOf(const TZqGridCell& cell)
+{
+    switch (cell.CellType) {
+    case ctChoice: return TZqEditorKind::Pick;
+    case ctDate: return TZqEditorKind::PickOnly;
+    case ctCheck: return TZqEditorKind::Check;
+    default: return TZqEditorKind::Text;
+    }
+}
 
 TZqEditorKind EditorKindOf(const TZqItem& item)
 {
@@ -222,10 +304,39 @@ int EditorPointSize(const TZqItem& item, double zoom)
     return zq::roundToInt(zoom * (small ? 9 : 10));
 }
 
-QRect EditorRect(const TZqItem& item, const QRect& r)
+QRect EditorRect(bool check, const QRect& r)
 {
-    const int minW = item.Kind() == itCheck ? 20 : 50;
+    const int minW = check ? 20 : 50;
     return QRect(r.left(), r.top(), std::max(r.width(), minW), std::max(r.height(), 20));
+}
+
+QRect EditorRect(const TZqItem& item, const QRect& r) { return EditorRect(item.Kind() == itCheck, r); }
+
+// ---- targets ----
+
+TZqGridCell* TZqInputSession::Target::Cell() const
+{
+    if (!item || item->Kind() != itGrid || col < 0 || row < 0)
+        return nullptr;
+    return static_cast<const TZQGridEx*>(item)->Cell(col, row);
+}
+
+QRect TZqInputSession::Target::Area() const
+{
+    if (const TZqGridCell* c = Cell())
+        return CellEditorArea(*static_cast<const TZQGridEx*>(item), *c);
+    return item ? item->GetBounds() : QRect();
+}
+
+TZqInputSession::Target TZqInputSession::CellTarget(TZqGridCell* cell)
+{
+    Target t;
+    if (cell) {
+        t.item = cell->Grid();
+        t.col = cell->Col;
+        t.row = cell->RowIndex();
+    }
+    return t;
 }
 
 // ---- session ----
@@ -249,6 +360,11 @@ TZqInputSession::Target TZqInputSession::NextPlace(const Target& from)
     if (m_tabList.empty())
         return {};
     const int n = static_cast<int>(m_tabList.size());
+    if (from.Cell()) {
+        const auto& g = static_cast<const TZQGridEx&>(*from.item);
+        if (TZqGridCell* next = NextEnterableCell(g, from.col, from.row, CanInput))
+            return CellTarget(next);
+    }
     int place;
     if (from) {
         place = TabIndex + 1;
@@ -259,6 +375,8 @@ TZqInputSession::Target TZqInputSession::NextPlace(const Target& from)
     }
     TabIndex = place;
     TZqItem* it = m_tabList[place];
+    if (it->Kind() == itGrid)
+        return CellTarget(NextEnterableCell(static_cast<const TZQGridEx&>(*it), -1, -1, CanInput));
     if (!Allowed(it))
         return {};
     return Target{it};
@@ -299,6 +417,18 @@ TZqInputSession::Click TZqInputSession::ClickAt(QPoint p)
         c.target.item = it;
         return c;
     }
+    case itGrid: {
+        auto& g = static_cast<TZQGridEx&>(*it);
+        TZqGridCell* cell = g.CellAt(p);
+        if (!cell || cell->ReadOnly || !Allowed(it, cell->Col, cell->RowIndex()))
+            return c;
+        TabIndex = indexOf(it);
+        if (cell->CellType == ctCheck)
+            g.SetCellText(cell, CheckText(!CellTruth(g.CellText(cell))));
+        c.kind = Click::OpenEditor;
+        c.target = CellTarget(cell);
+        return c;
+    }
     default:
         return c;
     }
@@ -311,8 +441,13 @@ TZqInputSession::Click TZqInputSession::ClickAt(QPoint p)
 void TZqInputSession::Open(const Target& target)
 {
     m_edit = target;
-    m_editKind = EditorKindOf(*target.item);
-    m_openedText = EditorTextOf(*target.item);
+    if (const TZqGridCell* cell = target.Cell()) {
+        m_editKind = EditorKindOf(*cell);
+        m_openedText = static_cast<const TZQGridEx*>(target.item)->CellText(cell);
+    } else {
+        m_editKind = EditorKindOf(*target.item);
+        m_openedText = EditorTextOf(*target.item);
+    }
 }
 
 void TZqInputSession::Commit(const QString& text)
@@ -326,7 +461,9 @@ void TZqInputSession::Commit(const QString& text)
         m_edit = {};
         return;
     }
-    if (it->Kind() == itCheck)
+    if (TZqGridCell* cell = m_edit.Cell())
+        static_cast<TZQGridEx*>(it)->SetCellText(cell, text);
+    else if (it->Kind() == itCheck)
         SetCheckInGroup(*m_t, static_cast<TZqCheck&>(*it), TZqCheck::IsCheckedText(text));
     else
         it->SetValueText(text); // may throw: the editor is still open then

@@ -15,6 +15,8 @@
 
 class TZqCheck;
 class TZqCurrency;
+class TZQGridEx;
+class TZqGridCell;
 
 namespace zqv {
 
@@ -24,6 +26,7 @@ using CanInputFn = std::function<bool(TZqItem* item, int col, int row)>;
 // The kinds that enter the input sequence.
 bool IsSequenceKind(const TZqItem& item);
 int TabOrderOf(const TZqItem& item);
+// Grids: every cell is read-only.
 bool IsReadOnly(const TZqItem& item);
 
 // The input sequence: sequence kinds in template order, less the read-only
@@ -74,6 +77,20 @@ bool InLimitCorner(const TZqCurrency& c, QPoint logical);
 // group (trimmed) is the same unchecks.
 void SetCheckInGroup(TZqTemplate& t, TZqCheck& check, bool checked);
 
+// Grid cells in input order: row by row, left to right; a merged block counts
+// at its first cell; read-only cells and those the host refuses are skipped.
+// The first enterable cell after (col, row), or from the start with col -1;
+// nullptr when there is none.
+TZqGridCell* NextEnterableCell(const TZQGridEx& g, int col, int row, const CanInputFn& canInput);
+
+// The row panel's menu on a detail row of a grid. After each command the
+// template fits its grids and every formula is evaluated again.
+enum class TZqRowCommand { InsertBefore, InsertAfter, InsertThreeBefore, InsertThreeAfter, Delete };
+// Deleting keeps the last detail row; false when nothing changed.
+bool ApplyRowCommand(TZqTemplate& t, TZQGridEx& g, int row, TZqRowCommand cmd);
+// The menu texts, in menu order.
+QString RowCommandText(TZqRowCommand cmd);
+
 // The editor an item gets.
 enum class TZqEditorKind {
     Text,     // an edit box showing the value, all selected
@@ -82,12 +99,17 @@ enum class TZqEditorKind {
     Check,    // a state flag toggled by clicks and keys
 };
 TZqEditorKind EditorKindOf(const TZqItem& item);
+TZqEditorKind EditorKindOf(const TZqGridCell& cell);
 // What the editor shows when it opens.
 QString EditorTextOf(const TZqItem& item);
 // The editor's font size in points at a zoom: 10 for edit-like items, 9 for combo boxes and dates.
 int EditorPointSize(const TZqItem& item, double zoom);
 // The editor's rectangle in device pixels: over the item, at least 50 (check 20) wide and 20 high.
 QRect EditorRect(const TZqItem& item, const QRect& deviceRect);
+QRect EditorRect(bool check, const QRect& deviceRect);
+// A cell's editor area in template pixels: the cell widened by one pixel to
+// the left (not in the first column) and upwards (not in the first row).
+QRect CellEditorArea(const TZQGridEx& g, const TZqGridCell& cell);
 
 // The session of data entry over one template: the sequence, the current
 // position and the open editor. The widget shows what this decides.
@@ -98,7 +120,12 @@ public:
         int col = -1, row = -1; // grid cells only
         explicit operator bool() const { return item != nullptr; }
         bool operator==(const Target&) const = default;
+        // The grid cell, or none.
+        TZqGridCell* Cell() const;
+        // Logical rectangle the editor covers.
+        QRect Area() const;
     };
+    static Target CellTarget(TZqGridCell* cell);
 
     CanInputFn CanInput; // none: every item may be entered
 
@@ -108,9 +135,10 @@ public:
     int TabIndex = 0;
 
     // Where the input goes after Enter or Tab: from the open editor's target
-    // (given as `from`) or, with none, from the current position. Wraps to the
-    // first item after the last. Nothing when the sequence is empty or the
-    // host refuses the place.
+    // (given as `from`: in a grid, its next enterable cell) or, with none,
+    // from the current position. Wraps to the first item after the last; a
+    // grid is entered at its first enterable cell. Nothing when the sequence
+    // is empty or the host refuses the place.
     Target NextPlace(const Target& from);
 
     // What a left click at a logical point does.

@@ -1,7 +1,9 @@
 #include "ZqBPInput.h"
 
 #include "base/Error.h"
+#include "base/Rounding.h"
 #include "model/ZqCurrency.h"
+#include "model/ZqGrid.h"
 #include "model/ZqSmallInputs.h"
 #include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
@@ -12,6 +14,7 @@
 #include <QFile>
 #include <QFrame>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -136,6 +139,43 @@ private:
     int m_sign;
 };
 
+// The row panel of grids: 25 x 19, white (red while it has the focus), the
+// row glyph at (8, 6) and a navy frame; a click pops up the row menu.
+class TZqRowPanel : public QWidget {
+public:
+    TZqRowPanel(TZqBPInput* owner, QWidget* parent) : QWidget(parent), m_owner(owner)
+    {
+        setFixedSize(25, 19);
+        setFocusPolicy(Qt::ClickFocus);
+        setCursor(Qt::PointingHandCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter p(this);
+        p.fillRect(rect(), hasFocus() ? QColor(Qt::red) : QColor(Qt::white));
+        // The glyph: a small table of three rows with a plus.
+        p.setPen(QColor(0x33, 0x33, 0x33));
+        for (int i = 0; i < 3; ++i)
+            p.drawLine(8, 6 + i * 3, 14, 6 + i * 3);
+        p.drawLine(17, 7, 17, 11);
+        p.drawLine(15, 9, 19, 9);
+        p.setPen(QColor(0x00, 0x00, 0x80));
+        p.drawRect(QRect(QPoint(1, 2), QPoint(width() - 2, height() - 4)));
+    }
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        if (e->button() == Qt::LeftButton)
+            m_owner->RowPanelClicked();
+    }
+    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusOutEvent(QFocusEvent*) override { update(); }
+
+private:
+    TZqBPInput* m_owner;
+};
+
 } // namespace zqv
 
 namespace {
@@ -189,6 +229,13 @@ TZqBPInput::TZqBPInput(QWidget* parent) : QAbstractScrollArea(parent), m_tpl(std
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     horizontalScrollBar()->setSingleStep(10);
     verticalScrollBar()->setSingleStep(10);
+    m_rowPanel = new TZqRowPanel(this, viewport());
+    m_rowPanel->hide();
+    m_rowMenu = new QMenu(this);
+    for (TZqRowCommand cmd : {TZqRowCommand::InsertBefore, TZqRowCommand::InsertAfter, TZqRowCommand::InsertThreeBefore,
+                              TZqRowCommand::InsertThreeAfter, TZqRowCommand::Delete})
+        connect(m_rowMenu->addAction(RowCommandText(cmd)), &QAction::triggered, this,
+                [this, cmd] { Guarded([&] { RunRowCommand(cmd); }); });
     if (QClipboard* cb = QGuiApplication::clipboard()) {
         connect(cb, &QClipboard::dataChanged, this, [this] {
             Guarded([this] {
@@ -251,7 +298,9 @@ void TZqBPInput::LoadFromStream(QByteArrayView data)
     auto fresh = std::make_unique<TZqTemplate>();
     fresh->LoadFromStream(data); // throws: the bill shown stays as it is
     CloseEditor();
+    // An editor whose value was refused goes with the bill it belonged to.
     m_session.Drop();
+    DestroyEditor();
     m_tpl->Owner = nullptr;
     m_tpl = std::move(fresh);
     m_tpl->Owner = this;
@@ -260,7 +309,18 @@ void TZqBPInput::LoadFromStream(QByteArrayView data)
     m_session.Reset(m_tpl.get());
     m_session.BuildTabList();
     m_geo.X.scroll = m_geo.Y.scroll = 0;
+    HideRowPanel();
+    m_panelGrid = nullptr;
+    m_panelRow = -1;
     Layout();
+    // The bill is shown from here on; a formula that fails is reported, not a failed load.
+    Guarded([this] {
+        for (int i = 0; i < m_tpl->ItemCount(); ++i)
+            if (m_tpl->Item(i)->Kind() == itGrid)
+                static_cast<TZQGridEx*>(m_tpl->Item(i))->ResetBodyRows();
+        m_tpl->EvaluateAll();
+    });
+    viewport()->update();
 }
 
 QByteArray TZqBPInput::SaveToStream() const { return m_tpl->SaveToStream(); }
@@ -269,6 +329,7 @@ void TZqBPInput::SetItemValues(const QList<TZqItemValue>& list)
 {
     CloseEditor();
     m_tpl->SetItemValues(list);
+    m_tpl->EvaluateAll();
     viewport()->update();
 }
 
@@ -276,6 +337,7 @@ void TZqBPInput::SetNameValues(const QStringList& lines)
 {
     CloseEditor();
     m_tpl->SetNameValues(lines);
+    m_tpl->EvaluateAll();
     viewport()->update();
 }
 
@@ -353,6 +415,7 @@ void TZqBPInput::scrollContentsBy(int, int)
         return;
     Guarded([this] {
         CloseEditor();
+        HideRowPanel();
         const int oldX = m_geo.X.scroll, oldY = m_geo.Y.scroll;
         m_geo.ScrollTo(m_geo.X, horizontalScrollBar()->value());
         m_geo.ScrollTo(m_geo.Y, verticalScrollBar()->value());
@@ -483,10 +546,20 @@ void TZqBPInput::mouseMoveEvent(QMouseEvent* e)
         for (TZqItem* it : m_session.TabList())
             if (it->PtInShape(lp)) {
                 viewport()->setToolTip(it->Hint);
+                if (it->Kind() == itGrid) {
+                    auto* g = static_cast<TZQGridEx*>(it);
+                    const TZqGridCell* cell = g->CellAt(lp);
+                    if (cell && g->RowKind(cell->RowIndex()) == 1) {
+                        PlaceRowPanel(g, cell->RowIndex());
+                        return;
+                    }
+                }
+                HideRowPanel();
                 return;
             }
         viewport()->setToolTip(QString());
         QToolTip::hideText();
+        HideRowPanel();
     });
     QAbstractScrollArea::mouseMoveEvent(e);
 }
@@ -548,6 +621,8 @@ void TZqBPInput::EditorLostFocus()
     QWidget* f = QApplication::focusWidget();
     if (f && (f == m_editor || m_editor->isAncestorOf(f)))
         return; // moved within the editor (the pick button)
+    if (f == this)
+        return; // the control's own click or key closes it, once
     Guarded([this] { CloseEditor(); });
 }
 
@@ -573,14 +648,20 @@ void TZqBPInput::OpenTarget(const TZqInputSession::Target& t)
     m_editor = panel;
     const TZqItem& item = *t.item;
     if (m_session.EditKind() == TZqEditorKind::Check) {
-        const auto& check = static_cast<const TZqCheck&>(item);
-        m_flag = new TZqCheckFlag(this, panel, check.Checked != 0, check.SignStyle);
+        if (t.Cell()) {
+            m_flag = new TZqCheckFlag(this, panel, CellTruth(m_session.OpenedText()), 0);
+        } else {
+            const auto& check = static_cast<const TZqCheck&>(item);
+            m_flag = new TZqCheckFlag(this, panel, check.Checked != 0, check.SignStyle);
+        }
     } else {
         m_box = new TZqEditBox(this, panel);
         zq::LogFont lf;
         lf.faceName = QStringLiteral("宋体");
         QFont f = zq::toQFont(lf);
-        f.setPointSize(std::max(1, EditorPointSize(item, m_geo.Zoom)));
+        // Cells take the size of edit-like items.
+        const int points = t.Cell() ? zq::roundToInt(m_geo.Zoom * 10) : EditorPointSize(item, m_geo.Zoom);
+        f.setPointSize(std::max(1, points));
         m_box->setFont(f);
         m_box->setToolTip(item.Hint);
         m_box->setPlainText(m_session.OpenedText());
@@ -612,8 +693,8 @@ void TZqBPInput::PlaceEditor()
 {
     if (!m_editor || !m_session.Editing())
         return;
-    const TZqItem& item = *m_session.EditTarget().item;
-    const QRect r = EditorRect(item, m_geo.ToDevice(item.GetBounds()));
+    const TZqInputSession::Target& t = m_session.EditTarget();
+    const QRect r = EditorRect(m_session.EditKind() == TZqEditorKind::Check, m_geo.ToDevice(t.Area()));
     m_editor->setGeometry(r);
     const QRect inner = QRect(QPoint(0, 0), r.size()).adjusted(1, 1, -1, -1);
     const int bw = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
@@ -709,4 +790,59 @@ bool TZqBPInput::CloseEditor()
         setFocus(Qt::OtherFocusReason);
     m_closing = false;
     return true;
+}
+
+void TZqBPInput::OpenCellEditor(TZQGridEx* grid, int col, int row)
+{
+    if (!grid || m_empty || !CloseEditor())
+        return;
+    TZqGridCell* cell = grid->Cell(col, row);
+    if (!cell || cell->Block() != cell || cell->ReadOnly || !m_session.Allowed(grid, col, row))
+        return;
+    OpenTarget(TZqInputSession::CellTarget(cell));
+}
+
+// ---- the row panel ----
+
+QWidget* TZqBPInput::RowPanel() const { return m_rowPanel; }
+
+void TZqBPInput::PlaceRowPanel(TZQGridEx* grid, int row)
+{
+    const QRect g = m_geo.ToDevice(grid->GetBounds());
+    const QRect r = m_geo.ToDevice(grid->RangeRect(0, row, 0, row));
+    m_rowPanel->move(g.left() - 25, r.top() + (r.height() - m_rowPanel->height()) / 2);
+    m_panelGrid = grid;
+    m_panelRow = row;
+    m_rowPanel->show();
+}
+
+void TZqBPInput::HideRowPanel()
+{
+    if (m_rowPanel)
+        m_rowPanel->hide();
+}
+
+void TZqBPInput::RowPanelClicked()
+{
+    // Popped up without a nested loop: the commands run from the menu's own events.
+    m_rowMenu->popup(m_rowPanel->mapToGlobal(QPoint(0, m_rowPanel->height() - 3)));
+}
+
+void TZqBPInput::RunRowCommand(TZqRowCommand cmd)
+{
+    // The editor may sit on a row that is about to move or go away.
+    if (!CloseEditor())
+        return;
+    HideRowPanel();
+    TZQGridEx* g = m_panelGrid;
+    const int row = m_panelRow;
+    m_panelGrid = nullptr;
+    m_panelRow = -1;
+    bool known = false;
+    for (int i = 0; i < m_tpl->ItemCount(); ++i)
+        known = known || m_tpl->Item(i) == g;
+    if (!known)
+        return;
+    ApplyRowCommand(*m_tpl, *g, row, cmd);
+    Layout();
 }

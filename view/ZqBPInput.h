@@ -11,13 +11,17 @@
 #include <memory>
 
 class QFrame;
+class QMenu;
 class QPlainTextEdit;
 class QToolButton;
 class TZqCurrency;
 
+class TZQGridEx;
+
 namespace zqv {
 class TZqEditBox;
 class TZqCheckFlag;
+class TZqRowPanel;
 }
 
 class TZqBPInput : public QAbstractScrollArea, public TZQBPCtrlBase {
@@ -68,6 +72,16 @@ public:
     void MoveNext();
     // The pick button (or F2) of the open editor.
     void PickClicked();
+    // Opens the editor on a grid cell (nothing when input is refused).
+    void OpenCellEditor(TZQGridEx* grid, int col, int row);
+
+    // The row panel of grids and its menu: shown left of a detail row under the mouse.
+    QWidget* RowPanel() const;
+    QMenu* RowMenu() const { return m_rowMenu; }
+    TZQGridEx* PanelGrid() const { return m_panelGrid; }
+    int PanelRow() const { return m_panelRow; }
+    // A menu command on the panel's grid and row; the editor is closed first.
+    void RunRowCommand(zqv::TZqRowCommand cmd);
 
     // TZQBPCtrlBase
     TZqHostKind HostKind() const override { return TZqHostKind::DataEntry; }
@@ -93,6 +107,7 @@ protected:
 private:
     friend class zqv::TZqEditBox;
     friend class zqv::TZqCheckFlag;
+    friend class zqv::TZqRowPanel;
     // Runs an action of an event handler; an error is shown, never passed on
     // into the event loop.
     template <class F> void Guarded(F&& f);
@@ -105,6 +120,9 @@ private:
     // Key handling shared by the control and its editor; true when taken.
     bool NavigationKey(QKeyEvent* e);
     void EditorLostFocus();
+    void PlaceRowPanel(TZQGridEx* grid, int row);
+    void HideRowPanel();
+    void RowPanelClicked();
     zqv::CanInputFn CanInputFn();
 
     std::unique_ptr<TZqTemplate> m_tpl;
@@ -120,4 +138,9 @@ private:
     bool m_inMessage = false; // a message box is up: focus changes close nothing
     bool m_inPick = false;    // the pick handler runs: its dialogs close nothing
     bool m_inLayout = false;
+
+    zqv::TZqRowPanel* m_rowPanel = nullptr;
+    QMenu* m_rowMenu = nullptr;
+    TZQGridEx* m_panelGrid = nullptr;
+    int m_panelRow = -1;
 };

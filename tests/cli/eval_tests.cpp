@@ -123,3 +123,38 @@ TEST_F(EvalCommand, DumpAndBuildReproduceTheFile)
 }
 
 } // namespace
+
+namespace {
+
+// The detail invoice: the row formula is copied to every body row, the tail
+// row totals the amounts and the capital total follows.
+TEST_F(EvalCommand, DetailInvoiceRunsItsFormulas)
+{
+    const Outcome r = batch({QStringLiteral("eval"), tpl("detail-invoice"), QStringLiteral("-v"),
+                             sample("detail-invoice.values"), QStringLiteral("--display")});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    for (const char* line : {"明细_5_1=2,570.00\n", "明细_5_2=2,820.00\n", "明细_5_3=260.00\n", "明细_5_4=\n",
+                             "明细_5_7=5,650.00\n", "合计大写=人民币伍仟陆佰伍拾元整\n", "明细_0_0=品名\n"})
+        EXPECT_TRUE(r.out.contains(QString::fromUtf8(line))) << line;
+    // A quantity changed in the values file changes its row and the totals.
+    const Outcome v = batch({QStringLiteral("eval"), tpl("detail-invoice"), QStringLiteral("-v"),
+                             valuesFile(QStringLiteral("明细_3_1=2\n明细_4_1=10\n"))});
+    ASSERT_EQ(v.status, 0) << v.err.toStdString();
+    EXPECT_TRUE(v.out.contains(QStringLiteral("明细_5_1=20\n")));
+    EXPECT_TRUE(v.out.contains(QStringLiteral("合计大写=20\n")));
+}
+
+TEST_F(EvalCommand, BuildRefusesCyclicFormulaText)
+{
+    const QString json = dir.filePath(QStringLiteral("cycle.json"));
+    QFile f(json);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"Items":[{"Kind":"itEdit","Name":"A","OnlyDigit":1},{"Kind":"itEdit","Name":"B","OnlyDigit":1}],
+               "Expressions":["A=B+1","B=A*2"]})");
+    f.close();
+    const Outcome r = batch({QStringLiteral("build"), json, QStringLiteral("-o"), dir.filePath(QStringLiteral("c.tpl"))});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("公式中存在循环引用"))) << r.err.toStdString();
+}
+
+} // namespace

@@ -5,6 +5,7 @@
 #include "model/ZqCurrency.h"
 #include "model/ZqDate.h"
 #include "model/ZqEdit.h"
+#include "model/ZqGrid.h"
 #include "model/ZqSmallInputs.h"
 #include "view/InputLogic.h"
 
@@ -317,4 +318,93 @@ TEST(Geometry, ScrollBarsNeedTwentyPixelsOfSlack)
 {
     EXPECT_TRUE(TZqPageGeometry::NeedsBar(819, 800));
     EXPECT_FALSE(TZqPageGeometry::NeedsBar(820, 800));
+}
+
+namespace {
+// A grid of three columns: one head row, two detail rows.
+TZQGridEx* addGrid(TZqTemplate& t, int tab)
+{
+    auto* g = add<TZQGridEx>(t, itGrid, "表格1", QRect(0, 100, 3 * 68, 3 * 20));
+    g->InitGrid(3, 3);
+    g->TabOrder = tab;
+    for (int c = 0; c < 3; ++c)
+        g->Cell(c, 0)->ReadOnly = 1;
+    return g;
+}
+} // namespace
+
+TEST(Grid, EnterableCellsSkipReadOnlyCoveredAndRefusedCells)
+{
+    TZqTemplate t;
+    TZQGridEx* g = addGrid(t, 0);
+    g->Cell(2, 1)->ReadOnly = 1;
+    // B3:C3 merged: the block counts at B3 only.
+    g->Cell(1, 2)->ColSpan = 2;
+    g->LinkMerges();
+    QList<QPoint> seen;
+    for (TZqGridCell* c = NextEnterableCell(*g, -1, -1, {}); c; c = NextEnterableCell(*g, c->Col, c->RowIndex(), {}))
+        seen << QPoint(c->Col, c->RowIndex());
+    EXPECT_EQ(seen, (QList<QPoint>{{0, 1}, {1, 1}, {0, 2}, {1, 2}}));
+    auto refuseA = [](TZqItem*, int col, int) { return col != 0; };
+    EXPECT_EQ(NextEnterableCell(*g, -1, -1, refuseA), g->Cell(1, 1));
+    EXPECT_EQ(NextEnterableCell(*g, 1, 2, {}), nullptr);
+
+    // All cells read-only: the grid leaves the sequence.
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            g->Cell(c, r)->ReadOnly = 1;
+    EXPECT_TRUE(BuildTabList(t, {}).empty());
+}
+
+TEST(Grid, EnterFromTheLastCellGoesToTheNextItem)
+{
+    TZqTemplate t;
+    TZQGridEx* g = addGrid(t, 0);
+    TZqEdit* after = addEdit(t, "After", 1, 0);
+    TZqInputSession s;
+    s.Reset(&t);
+    s.BuildTabList();
+    auto p = s.NextPlace({});
+    EXPECT_EQ(p, TZqInputSession::CellTarget(g->Cell(0, 1)));
+    p = s.NextPlace(TZqInputSession::CellTarget(g->Cell(2, 2)));
+    EXPECT_EQ(p.item, after);
+    p = s.NextPlace(p);
+    EXPECT_EQ(p, TZqInputSession::CellTarget(g->Cell(0, 1))) << "wrapping enters the grid at its first cell";
+}
+
+TEST(Grid, ClickOnACheckCellTogglesItFirst)
+{
+    TZqTemplate t;
+    TZQGridEx* g = addGrid(t, 0);
+    g->Cell(1, 1)->CellType = ctCheck;
+    g->Cell(1, 1)->Text = u8("False");
+    TZqInputSession s;
+    s.Reset(&t);
+    s.BuildTabList();
+    const auto c = s.ClickAt({68 + 5, 125});
+    ASSERT_EQ(c.kind, TZqInputSession::Click::OpenEditor);
+    EXPECT_EQ(c.target, TZqInputSession::CellTarget(g->Cell(1, 1)));
+    EXPECT_EQ(g->Cell(1, 1)->Text, u8("True"));
+    s.Open(c.target);
+    EXPECT_EQ(s.EditKind(), TZqEditorKind::Check);
+    s.Commit(CheckText(false));
+    EXPECT_EQ(g->Cell(1, 1)->Text, u8("False"));
+    // A click on a head cell (read-only) opens nothing.
+    EXPECT_EQ(s.ClickAt({5, 105}).kind, TZqInputSession::Click::Nothing);
+    EXPECT_EQ(CellEditorArea(*g, *g->Cell(1, 1)), QRect(67, 119, 69, 21));
+    EXPECT_EQ(CellEditorArea(*g, *g->Cell(0, 0)), QRect(0, 100, 68, 20));
+}
+
+TEST(Grid, RowCommandsKeepTheLastDetailRow)
+{
+    TZqTemplate t;
+    TZQGridEx* g = addGrid(t, 0);
+    EXPECT_FALSE(ApplyRowCommand(t, *g, 0, TZqRowCommand::InsertAfter)) << "head rows have no panel";
+    EXPECT_TRUE(ApplyRowCommand(t, *g, 1, TZqRowCommand::InsertThreeAfter));
+    EXPECT_EQ(g->BodyRowCount(), 5);
+    EXPECT_EQ(g->Height, 6 * 20);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(ApplyRowCommand(t, *g, 1, TZqRowCommand::Delete));
+    EXPECT_FALSE(ApplyRowCommand(t, *g, 1, TZqRowCommand::Delete));
+    EXPECT_EQ(g->BodyRowCount(), 1);
 }

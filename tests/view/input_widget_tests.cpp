@@ -5,11 +5,14 @@
 #include "model/ZqCurrency.h"
 #include "model/ZqDate.h"
 #include "model/ZqEdit.h"
+#include "model/ZqGrid.h"
 #include "model/ZqSmallInputs.h"
 #include "view/Messages.h"
 #include "view/ZqBPInput.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -70,6 +73,38 @@ QByteArray billBytes()
     return t.SaveToStream();
 }
 
+// An amount typed in figures, its capital amount following through a
+// formula, and a grid of a head row and two detail rows (品名, 数量, 单价,
+// 金额) whose amount column is quantity times price.
+QByteArray formulaBillBytes()
+{
+    TZqTemplate t;
+    t.TempWidth = 500;
+    t.TempHeight = 300;
+    auto* fig = add<TZqEdit>(t, itEdit, "小写", QRect(40, 10, 150, 24), 0);
+    fig->OnlyDigit = 1;
+    auto* cap = add<TZqUpperCurrency>(t, itUpperCurrency, "大写", QRect(200, 10, 250, 30), 1);
+    cap->ReadOnly = 1;
+    auto* g = add<TZQGridEx>(t, itGrid, "表格1", QRect(40, 60, 0, 0), 2);
+    g->InitGrid(4, 3);
+    g->Width = 4 * 68;
+    g->Height = 3 * 20;
+    for (int c = 0; c < 4; ++c) {
+        g->Cell(c, 0)->ReadOnly = 1;
+        g->Cell(c, 0)->Text = QStringList{u8("品名"), u8("数量"), u8("单价"), u8("金额")}[c];
+        g->Cell(c, 0)->FixedText = 1;
+    }
+    for (int r = 1; r < 3; ++r) {
+        g->Cell(1, r)->OnlyDigit = 1;
+        g->Cell(2, r)->OnlyDigit = 1;
+        g->Cell(3, r)->OnlyDigit = 1;
+        g->Cell(3, r)->ReadOnly = 1;
+    }
+    t.AddFormula(u8("大写"), u8("小写"));
+    t.AddFormula(u8("[表格1,D2]"), u8("[表格1,B2]*[表格1,C2]"));
+    return t.SaveToStream();
+}
+
 class InputWidget : public ::testing::Test {
 protected:
     void SetUp() override
@@ -91,6 +126,11 @@ protected:
     {
         w.reset();
         SetMessageHook({});
+    }
+    void load(const QByteArray& bytes)
+    {
+        w->LoadFromStream(bytes);
+        ASSERT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
     }
     TZqItem* item(const char* name) { return w->Template().GetItemByName(u8(name)); }
     // Device point of a logical point.
@@ -313,4 +353,127 @@ TEST_F(InputWidget, PaintsEmptyAndFilled)
     EXPECT_EQ(b.pixelColor(corner + QPoint(3, 3)), QColor(Qt::white)) << "the page colour";
     EXPECT_EQ(b.pixelColor(corner - QPoint(1, 1)), QColor(Qt::black)) << "the frame outside the page";
     EXPECT_EQ(b.pixelColor(corner - QPoint(10, 10)), QColor(0x80, 0x80, 0x80));
+}
+
+TEST_F(InputWidget, TypingAnAmountUpdatesTheCapitalAmountThroughItsFormula)
+{
+    load(formulaBillBytes());
+    click({60, 20});
+    ASSERT_EQ(editingName(), u8("小写"));
+    type(w->EditorBox(), u8("1234.5"));
+    key(Qt::Key_Tab);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'|').toStdString();
+    EXPECT_EQ(static_cast<TZqUpperCurrency*>(item("大写"))->Value, u8("1234.50"));
+    EXPECT_TRUE(changed.contains(u8("大写")));
+}
+
+TEST_F(InputWidget, TabWalksTheEnterableCellsOfAGridAndComputesTheRow)
+{
+    load(formulaBillBytes());
+    auto* g = static_cast<TZQGridEx*>(item("表格1"));
+    click({60, 20});
+    key(Qt::Key_Tab); // into the grid: the capital amount is read-only
+    QList<QPoint> cells;
+    for (int i = 0; i < 6; ++i) {
+        ASSERT_TRUE(w->Editing());
+        cells << QPoint(w->Session().EditTarget().col, w->Session().EditTarget().row);
+        const QString value = QStringList{u8("螺丝"), u8("3"), u8("2.5"), u8("垫片"), u8("4"), u8("1")}[i];
+        type(w->EditorBox(), value);
+        key(Qt::Key_Tab);
+    }
+    EXPECT_EQ(cells, (QList<QPoint>{{0, 1}, {1, 1}, {2, 1}, {0, 2}, {1, 2}, {2, 2}}));
+    EXPECT_EQ(editingName(), u8("小写")) << "after the last cell the sequence wraps";
+    EXPECT_EQ(g->CellText(g->Cell(3, 1)), u8("7.5"));
+    EXPECT_EQ(g->CellText(g->Cell(3, 2)), u8("4")) << "the second row has the formula of the first";
+
+    // A click on a cell opens its editor over the cell widened by one pixel left and up.
+    click({40 + 68 + 5, 60 + 20 + 5});
+    ASSERT_TRUE(w->Editing());
+    EXPECT_EQ(w->Session().EditTarget().col, 1);
+    EXPECT_EQ(w->EditorWidget()->geometry(), w->Geometry().ToDevice(QRect(40 + 68 - 1, 60 + 20 - 1, 69, 21)));
+    EXPECT_EQ(w->EditorBox()->toPlainText(), u8("3"));
+    EXPECT_EQ(w->EditorBox()->textCursor().position(), 1) << "the caret at the end";
+    // Read-only cells open nothing.
+    key(Qt::Key_Escape);
+    click({40 + 3 * 68 + 5, 60 + 20 + 5});
+    EXPECT_FALSE(w->Editing());
+}
+
+TEST_F(InputWidget, RowPanelInsertsAndDeletesDetailRows)
+{
+    load(formulaBillBytes());
+    auto* g = static_cast<TZQGridEx*>(item("表格1"));
+    const int pageHeight = w->Template().TempHeight;
+    // Over a head row: no panel; over the second detail row: the panel left of the grid.
+    QTest::mouseMove(w->viewport(), at({60, 65}));
+    EXPECT_FALSE(w->RowPanel()->isVisible());
+    QTest::mouseMove(w->viewport(), at({60, 105}));
+    ASSERT_TRUE(w->RowPanel()->isVisible());
+    EXPECT_EQ(w->PanelGrid(), g);
+    EXPECT_EQ(w->PanelRow(), 2);
+    const QRect rowDev = w->Geometry().ToDevice(QRect(40, 100, 1, 20));
+    EXPECT_EQ(w->RowPanel()->geometry(), QRect(rowDev.left() - 25, rowDev.top() + (20 - 19) / 2, 25, 19));
+
+    // With an editor open on the row: it is written and closed before the row moves.
+    w->OpenCellEditor(g, 1, 2);
+    ASSERT_TRUE(w->Editing());
+    type(w->EditorBox(), u8("6"));
+    QTest::mouseClick(w->RowPanel(), Qt::LeftButton);
+    const QList<QAction*> actions = w->RowMenu()->actions();
+    ASSERT_EQ(actions.size(), 5);
+    EXPECT_EQ(actions[0]->text(), u8("前插一行"));
+    actions[0]->trigger(); // 前插一行
+    w->RowMenu()->hide();
+    EXPECT_FALSE(w->Editing());
+    EXPECT_FALSE(w->RowPanel()->isVisible());
+    ASSERT_EQ(g->RowCount(), 4);
+    EXPECT_EQ(g->CellText(g->Cell(1, 3)), u8("6")) << "the typed value moved down with its row";
+    EXPECT_EQ(g->Height, 80);
+    EXPECT_EQ(w->Template().TempHeight, pageHeight + 20);
+    // The new row computes like the others.
+    w->OpenCellEditor(g, 1, 2);
+    type(w->EditorBox(), u8("2"));
+    key(Qt::Key_Tab);
+    type(w->EditorBox(), u8("5"));
+    key(Qt::Key_Tab);
+    EXPECT_EQ(g->CellText(g->Cell(3, 2)), u8("10"));
+
+    // 删除当前行 deletes until one detail row is left, then does nothing.
+    for (int i = 0; i < 3; ++i) {
+        QTest::mouseMove(w->viewport(), at({60, 85}));
+        ASSERT_TRUE(w->RowPanel()->isVisible());
+        w->RowMenu()->actions()[4]->trigger();
+        EXPECT_FALSE(w->RowPanel()->isVisible());
+    }
+    EXPECT_EQ(g->RowCount(), 2);
+    EXPECT_EQ(w->Template().TempHeight, pageHeight - 20);
+}
+
+TEST_F(InputWidget, TheLimitMarkOfAnAmountBoxGoesToTheHost)
+{
+    auto* m = static_cast<TZqCurrency*>(item("金额"));
+    m->ShowLimitation = 1;
+    TZqCurrency* flagged = nullptr;
+    QPoint pos;
+    w->OnCurrencyLimitFlagClick = [&](TZqCurrency* c, QPoint p) {
+        flagged = c;
+        pos = p;
+    };
+    click({10 + 150 - 3, 110 + 40 - 3});
+    EXPECT_EQ(flagged, m);
+    EXPECT_EQ(pos, at({157, 147}));
+    EXPECT_FALSE(w->Editing());
+    click({10 + 150 - 10, 110 + 40 - 3});
+    EXPECT_EQ(editingName(), u8("金额"));
+}
+
+TEST_F(InputWidget, ARefusedDateIsReportedOnceWhenTheControlIsClicked)
+{
+    w->OnItemButtonClick = [](TZqItem*, int, int, QString& text) { text = u8("明天"); };
+    click({50, 80});
+    w->PickButton()->click();
+    w->EditorBox()->setFocus();
+    click({300, 250}); // an empty spot of the page
+    EXPECT_EQ(messages.size(), 1);
+    EXPECT_EQ(editingName(), u8("出票日期"));
 }
