@@ -20,7 +20,7 @@ QString numberWords(int n, const char16_t* digits, QChar ten)
 {
     if (n < 10)
         return QString(QChar(digits[n]));
-    QString s(QChar(digits[n / 10]));
+    QString s{QChar(digits[n / 10])};
     s += ten;
     if (n % 10 != 0)
         s += QChar(digits[n % 10]);

@@ -3,6 +3,7 @@
 #include "AmountWords.h"
 #include "ZqDate.h"
 #include "ZqEdit.h"
+#include "ZqFieldItem.h"
 #include "ZqSmallInputs.h"
 #include "ZqTemplate.h"
 #include "base/Error.h"
@@ -1435,6 +1436,14 @@ void TZQGridEx::PaintCell(Canvas& dc, int mode, const TZqGridCell& cell, const Q
         if (r1 == 0)
             seg(Cell(k, r1)->TopL, {x, T}, {x + w - 1, T});
         seg(Cell(k, r2)->BottomL, {x, B}, {x + w - 1, B});
+    }
+    if (screen) {
+        // The read-only and not-saved markers in the top-right corner of the cell.
+        const int y = r1 == 0 ? T + 2 : T + 1;
+        if (cell.ReadOnly)
+            dc.fillSolid(QRect(R - 6, y, 5, 5), kGrey);
+        if (!cell.SaveToPrtRec)
+            dc.fillSolid(QRect(R - 12, y, 5, 5), kRed);
     }
     if (Selected && cell.Selected && mode == dmDesign) {
         QRect s = c;

@@ -151,6 +151,7 @@ void TZqTemplate::Clear()
 {
     m_items.clear();
     m_expressions.clear();
+    m_formulaCycle = false;
     OldVerExps.clear();
     ClearBkPic();
 }

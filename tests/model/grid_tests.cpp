@@ -313,6 +313,25 @@ TEST_F(GridPaint, DesignerShowsRawTextsPrintShowsDisplayTexts)
             EXPECT_FALSE(checkCell.adjusted(2, 2, -2, -2).contains(op.points[0]));
 }
 
+TEST_F(GridPaint, ReadOnlyAndNotSavedMarkersShowInTheDesignerOnly)
+{
+    g->Cell(0, 0)->ReadOnly = 1;
+    g->Cell(0, 0)->SaveToPrtRec = 0;
+    auto markers = [&](int mode) {
+        RecordingCanvas dc;
+        g->Draw(dc, mode, QRect(), 0, 0);
+        std::vector<QRect> out;
+        for (const auto& op : dc.ops(Kind::Fill))
+            if (op.rect.size() == QSize(5, 5))
+                out.push_back(op.rect);
+        return out;
+    };
+    // Cell (0, 0) is 68 x 20 at (10, 20): its last column is 77.
+    EXPECT_EQ(markers(dmDesign), (std::vector<QRect>{QRect(71, 22, 5, 5), QRect(65, 22, 5, 5)}));
+    EXPECT_TRUE(markers(dmInput).empty());
+    EXPECT_TRUE(markers(dmPrint).empty());
+}
+
 TEST_F(GridPaint, ZeroWidthBordersAreGreyOnScreenAndAbsentOnPaper)
 {
     auto greyLines = [](const RecordingCanvas& dc) {
