@@ -339,6 +339,9 @@ TEST_F(E2E, CopiesAreCollatedAndLandscapeTurnsThePage)
 
 int main(int argc, char** argv)
 {
+    // Listing the tests runs this too, without the test environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -11,11 +11,13 @@
 #include "print/AdjustSurface.h"
 #include "print/Calibration.h"
 #include "print/PrintRun.h"
+#include "print/PrintSettings.h"
 #include "print/ZqPrinters.h"
 #include "platform/RecordingCanvas.h"
 #include "model/ZqEdit.h"
 
 #include <QDir>
+#include <QMap>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
@@ -38,7 +40,8 @@ public:
     int angle = 270;
     QStringList PrinterNames() override { return names; }
     QString DefaultPrinterName() override { return def; }
-    QList<TZqForm> Forms(const QString&) override { return forms; }
+    QMap<QString, QList<TZqForm>> formsBy; // printers with forms of their own
+    QList<TZqForm> Forms(const QString& p) override { return formsBy.value(p, forms); }
     QStringList PaperNames(const QString&) override { return paperNames; }
     QList<int> PaperCodes(const QString&) override { return paperCodes; }
     int OrientationAngle(const QString&) override { return angle; }
@@ -622,8 +625,74 @@ TEST(CapitalStyles, OverrideChequeFormats)
     EXPECT_EQ(e->AutoUpper, 1);
 }
 
+// ---------------------------------------------------------------- print settings
+
+TEST(PrintSettings, ChecksStoresAndRefillsForms)
+{
+    auto src = std::make_unique<FakeSource>();
+    src->def.clear();
+    src->formsBy[QStringLiteral("Office Laser")] = {form(u"A4", 210000, 297000), form(u"A3", 297000, 420000)};
+    src->formsBy[QStringLiteral("Dot Matrix")] = {form(u"241x280", 241000, 280000), form(u"A4", 210000, 297000)};
+    SetZqPrinterSource(std::move(src));
+    QTemporaryDir dir;
+    TZqBPPrtPara para;
+    para.IniFileName = dir.filePath(QStringLiteral("config.ini"));
+
+    // First use: nothing chosen, and OK says what is missing first.
+    TZqPrtSetChoice c = InitialChoice(para);
+    EXPECT_EQ(c.Printer, QString());
+    EXPECT_EQ(CheckChoice(c), QStringLiteral("请选择打印机！"));
+    c.Printer = QStringLiteral("Dot Matrix");
+    c.Paper = 1;
+    EXPECT_EQ(CheckChoice(c), QStringLiteral("请选择自定义纸张！"));
+    c.Form = QStringLiteral("241x280");
+    EXPECT_EQ(CheckChoice(c), QStringLiteral("请选择打印方向！"));
+    c.Orientation = 1;
+    EXPECT_EQ(CheckChoice(c), QStringLiteral("请选择进纸位置，票据打印机选择靠左、激光或喷墨打印机选择居中！"));
+    c.Feed = 0;
+    EXPECT_EQ(CheckChoice(c), QString());
+
+    // Another printer: its own forms; the form of the first one cannot be saved.
+    c.Printer = QStringLiteral("Office Laser");
+    EXPECT_EQ(FormsFor(c.Printer).size(), 2);
+    EXPECT_EQ(FormsFor(c.Printer)[0].first, QStringLiteral("A3"));
+    EXPECT_TRUE(CheckChoice(c).contains(QStringLiteral("241x280")));
+    c.Form = QStringLiteral("A3");
+    ASSERT_EQ(CheckChoice(c), QString());
+    StoreChoice(c, para);
+    const PrintScheme saved = Settings(para.IniFileName).printScheme();
+    EXPECT_EQ(saved.PrinterName, QStringLiteral("Office Laser"));
+    EXPECT_FALSE(saved.AutoPaper);
+    EXPECT_EQ(saved.PaperCode, 2);
+    EXPECT_EQ(saved.PaperName, QStringLiteral("A3"));
+    EXPECT_EQ(saved.Orientation, 1);
+    EXPECT_EQ(saved.FeedPosition, 0);
+
+    // Automatic paper keeps the old code and name.
+    c.Paper = 0;
+    StoreChoice(c, para);
+    EXPECT_EQ(Settings(para.IniFileName).printScheme().PaperName, QStringLiteral("A3"));
+    EXPECT_TRUE(Settings(para.IniFileName).printScheme().AutoPaper);
+
+    // A saved printer that is gone: not selected, the other choices still shown.
+    para.PrinterName = QStringLiteral("Gone");
+    const TZqPrtSetChoice again = InitialChoice(para);
+    EXPECT_EQ(again.Printer, QString());
+    EXPECT_EQ(again.Paper, 0);
+    EXPECT_EQ(again.Orientation, 1);
+    EXPECT_EQ(again.Feed, 0);
+
+    // The wizard without a default printer opens with nothing selected.
+    EXPECT_EQ(WizardInitialPrinter(QString()), QString());
+    EXPECT_EQ(WizardInitialPrinter(QStringLiteral("dot matrix")), QStringLiteral("Dot Matrix"));
+    SetZqPrinterSource(nullptr);
+}
+
 int main(int argc, char** argv)
 {
+    // Listing the tests runs this too, without the test environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
