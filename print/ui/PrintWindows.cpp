@@ -2,6 +2,7 @@
 
 #include "ZqAdjust.h"
 #include "base/NumberText.h"
+#include "print/Calibration.h"
 #include "print/PrintSettings.h"
 #include "print/ZqPrinters.h"
 #include "view/Messages.h"
@@ -9,10 +10,14 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QStackedWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -176,6 +181,171 @@ TfrmZqBPPrtSet::TfrmZqBPPrtSet(TZqBPPrtPara& para, QWidget* parent) : QDialog(pa
         }
         accept();
     });
+}
+
+// ---------------------------------------------------------------- calibration wizard
+
+TfrmPrtAdjWizard::TfrmPrtAdjWizard(const QString& iniFileName, const QString& printer, QWidget* parent)
+    : QDialog(parent), m_ini(iniFileName)
+{
+    setWindowTitle(QStringLiteral("打印校准向导"));
+    auto* lay = new QVBoxLayout(this);
+    m_pages = new QStackedWidget(this);
+    lay->addWidget(m_pages, 1);
+    auto page = [this](const QString& heading, const QStringList& lines, QWidget* extra = nullptr,
+                       const QString& red = QString()) {
+        auto* w = new QWidget(m_pages);
+        auto* l = new QVBoxLayout(w);
+        auto* h = new QLabel(heading, w);
+        QFont f = h->font();
+        f.setPointSize(f.pointSize() + 4);
+        f.setBold(true);
+        h->setFont(f);
+        l->addWidget(h);
+        auto* body = new QLabel(lines.join(u'\n'), w);
+        body->setWordWrap(true);
+        l->addWidget(body);
+        if (extra)
+            l->addWidget(extra);
+        if (!red.isEmpty()) {
+            auto* r = new QLabel(red, w);
+            r->setStyleSheet(QStringLiteral("color: red"));
+            r->setWordWrap(true);
+            l->addWidget(r);
+        }
+        l->addStretch(1);
+        m_pages->addWidget(w);
+    };
+    page(QStringLiteral("校准不是必须的"),
+         {QStringLiteral("打印机是机械设备本身存在误差，校准打印机后，调试套打格式更方便些。"),
+          QStringLiteral("这个操作不是必须的，如果您符合下面几个条件，请进行校准操作："),
+          QStringLiteral("1、还未调试好套打格式；"), QStringLiteral("2、能熟练的操作计算机；"),
+          QStringLiteral("3、需要套打两种以上的银行票据。"), QString(), QStringLiteral("如果需要校准，点“下一步”按钮！")});
+    page(QStringLiteral("你知道吗"),
+         {QStringLiteral("打印机上可以左右移动的进纸挡板固定在哪里最合适？"), QString(),
+          QStringLiteral("打印机是机械设备，肯定有误差，误差到底是多大？"), QString(),
+          QStringLiteral("只有挡板移到合适的位置并且校准误差，才能够精确套打票据！"), QString(),
+          QStringLiteral("本向导帮您解决这些问题，请准备：直尺、两张A4纸，"), QStringLiteral("准备好后点“下一步”按钮！")});
+    m_list = new QListWidget(this);
+    m_list->addItems(ZqPrinter().Printers());
+    page(QStringLiteral("请选择打印机"), {}, m_list);
+    page(QStringLiteral("请调整挡板位置"),
+         {QStringLiteral("挡板位置非常重要！尤其是打印支票，太左或右，都会导致打印失败！"), QString(),
+          QStringLiteral("通常打印机挡板从三角形标出的默认进纸位置向左推8毫米是最佳位置。"), QString(),
+          QStringLiteral("调整好挡板位置后，点“下一步”按钮！")},
+         nullptr, QStringLiteral("如果你的打印机没有挡板，直接点下一步！"));
+    for (int dir = 0; dir < 2; ++dir) {
+        auto* box = new QWidget(this);
+        auto* g = new QVBoxLayout(box);
+        auto* print = new QPushButton(dir == 0 ? QStringLiteral("打印正向校准页") : QStringLiteral("打印侧向校准页"), box);
+        g->addWidget(print);
+        for (int k = 0; k < 2; ++k) {
+            auto* row = new QHBoxLayout;
+            row->addWidget(new QLabel(k == 0 ? QStringLiteral("左边距:") : QStringLiteral("上边距:"), box));
+            m_margins[dir * 2 + k] = new QLineEdit(box);
+            row->addWidget(m_margins[dir * 2 + k]);
+            row->addWidget(new QLabel(QStringLiteral("毫米"), box));
+            g->addLayout(row);
+        }
+        g->addWidget(new QLabel(QStringLiteral("1厘米=10毫米      可以输入小数"), box));
+        connect(print, &QPushButton::clicked, this, [this, dir] {
+            if (QMessageBox::question(this, QStringLiteral("重要提示"),
+                                      QStringLiteral("将“A4”紧贴进纸挡板“顺长”装入打印机，准备好点“是”！"))
+                != QMessageBox::Yes)
+                return;
+            try {
+                QString file;
+                if (m_printer == QString::fromUtf16(kPdfTarget))
+                    file = QFileDialog::getSaveFileName(this, QString(), QStringLiteral("校准页.pdf"), QStringLiteral("PDF (*.pdf)"));
+                if (m_printer == QString::fromUtf16(kPdfTarget) && file.isEmpty())
+                    return;
+                PrintCalibrationPage(m_printer, dir == 1, file);
+            } catch (const std::exception& e) {
+                fail(this, zqv::LeadAndReason(QStringLiteral("出现错误！"), QString::fromUtf8(e.what())));
+            }
+        });
+        page(dir == 0 ? QStringLiteral("正向打印校准") : QStringLiteral("侧向打印校准"),
+             {QStringLiteral("请将A4纸装入打印机，准备好后点“%1”按钮").arg(print->text()),
+              QStringLiteral("请看打印页，用直尺量出“打印机正向校准页”里的上边距和左边距，填到下面")},
+             box);
+    }
+    auto* save = new QPushButton(QStringLiteral("保存"), this);
+    connect(save, &QPushButton::clicked, this, [this] { Save(); });
+    page(QStringLiteral("恭喜"),
+         {QStringLiteral("您已经完成了打印机校准工作，可以开始打印票据了！"), QStringLiteral("请点“保存”按钮，保存您的成果！")},
+         save,
+         QStringLiteral("进纸挡板移动位置后，需要重新校准打印机！\n打印支票，角分无法打印或存根无法打印，说明挡板位置不对，请重设\n挡板位置，重新校准打印机！"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    m_prev = new QPushButton(QStringLiteral("上一步"), this);
+    m_next = new QPushButton(QStringLiteral("下一步"), this);
+    auto* exit = new QPushButton(QStringLiteral("关闭"), this);
+    m_prev->setEnabled(false);
+    buttons->addWidget(m_prev);
+    buttons->addWidget(m_next);
+    buttons->addWidget(exit);
+    lay->addLayout(buttons);
+    connect(m_prev, &QPushButton::clicked, this, [this] { Prior(); });
+    connect(m_next, &QPushButton::clicked, this, [this] { Next(); });
+    connect(exit, &QPushButton::clicked, this, &QDialog::reject);
+
+    // No printer given: the default one, or none when there is no default.
+    m_printer = WizardInitialPrinter(printer);
+    const auto found = m_list->findItems(m_printer, Qt::MatchFixedString);
+    m_list->setCurrentRow(!m_printer.isEmpty() && !found.isEmpty() ? m_list->row(found.first()) : -1);
+    resize(560, 420);
+}
+
+int TfrmPrtAdjWizard::PageIndex() const { return m_pages->currentIndex(); }
+
+void TfrmPrtAdjWizard::Next()
+{
+    const int i = m_pages->currentIndex();
+    if (i == 2) {
+        if (!m_list->currentItem() || !m_list->currentItem()->isSelected()) {
+            info(this, QStringLiteral("请选择打印机！"));
+            return;
+        }
+        m_printer = m_list->currentItem()->text();
+    }
+    if (i == 4 || i == 5) {
+        const char16_t* dir = i == 4 ? u"正向" : u"侧向";
+        if (!ParseMargin(m_margins[(i - 4) * 2]->text())) {
+            info(this, QStringLiteral("%1校准左边距没有输入或输入错误！").arg(QString::fromUtf16(dir)));
+            return;
+        }
+        if (!ParseMargin(m_margins[(i - 4) * 2 + 1]->text())) {
+            info(this, QStringLiteral("%1校准上边距没有输入或输入错误！").arg(QString::fromUtf16(dir)));
+            return;
+        }
+    }
+    if (i >= 6)
+        return;
+    m_pages->setCurrentIndex(i + 1);
+    m_prev->setEnabled(true);
+    m_next->setEnabled(i + 1 < 6);
+}
+
+void TfrmPrtAdjWizard::Prior()
+{
+    const int i = m_pages->currentIndex();
+    if (i <= 0)
+        return;
+    m_pages->setCurrentIndex(i - 1);
+    m_prev->setEnabled(i - 1 > 0);
+    m_next->setEnabled(true);
+}
+
+void TfrmPrtAdjWizard::Save()
+{
+    try {
+        SaveCalibration(zq::Settings(m_ini), m_printer, m_margins[0]->text(), m_margins[1]->text(),
+                        m_margins[2]->text(), m_margins[3]->text());
+        info(this, QStringLiteral("校准信息已保存！"));
+    } catch (const std::exception& e) {
+        fail(this, QString::fromUtf8(e.what()));
+    }
 }
 
 // ---------------------------------------------------------------- print window

@@ -21,6 +21,30 @@ public:
     TfrmZqBPPrtSet(zqp::TZqBPPrtPara& para, QWidget* parent = nullptr);
 };
 
+// "打印机校准向导": seven pages from why to calibrate to saving the four
+// measured margins under the printer's name in the settings file.
+class TfrmPrtAdjWizard : public QDialog {
+public:
+    // `printer` may be empty: the default printer is preselected, or none.
+    TfrmPrtAdjWizard(const QString& iniFileName, const QString& printer, QWidget* parent = nullptr);
+    int PageIndex() const;
+    // "下一步" and "上一步" as the buttons do them.
+    void Next();
+    void Prior();
+    // Test hooks: the printer list and the four margin boxes.
+    class QListWidget* PrinterList() const { return m_list; }
+    class QLineEdit* Margin(int i) const { return m_margins[i]; }
+    void Save();
+
+private:
+    class QStackedWidget* m_pages = nullptr;
+    class QListWidget* m_list = nullptr;
+    class QLineEdit* m_margins[4] = {};
+    class QPushButton* m_prev = nullptr;
+    class QPushButton* m_next = nullptr;
+    QString m_ini, m_printer;
+};
+
 // "打印票据".
 class TfrmZqPrt : public QDialog {
 public:

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -83,6 +85,47 @@ TEST(PrintSettingsDialog, FormsFollowThePrinterAndOkStoresTheScheme)
     EXPECT_EQ(s.PaperCode, 1);
     EXPECT_EQ(s.Orientation, 1);
     EXPECT_EQ(s.FeedPosition, 1);
+    zqv::SetMessageHook(nullptr);
+    SetZqPrinterSource(nullptr);
+}
+
+TEST(CalibrationWizard, NoDefaultPrinterThenPagesThenSave)
+{
+    SetZqPrinterSource(std::make_unique<Source>());
+    QStringList messages;
+    zqv::SetMessageHook([&](zqv::TZqMsgKind, const QString& t) { messages.append(t); });
+    QTemporaryDir dir;
+    const QString ini = dir.filePath(QStringLiteral("config.ini"));
+    TfrmPrtAdjWizard w(ini, QString());
+    EXPECT_EQ(w.PrinterList()->currentRow(), -1); // no default printer: nothing selected, no error
+    w.Next();
+    w.Next();
+    w.Next();
+    EXPECT_EQ(w.PageIndex(), 2);
+    EXPECT_EQ(messages.value(0), QStringLiteral("请选择打印机！"));
+    w.PrinterList()->setCurrentRow(1);
+    w.Next();
+    w.Next();
+    EXPECT_EQ(w.PageIndex(), 4);
+    w.Margin(0)->setText(QStringLiteral("42,5"));
+    w.Margin(1)->setText(QStringLiteral("39"));
+    w.Next();
+    EXPECT_EQ(messages.value(1), QStringLiteral("正向校准左边距没有输入或输入错误！"));
+    w.Margin(0)->setText(QStringLiteral("42.5"));
+    w.Next();
+    w.Margin(2)->setText(QStringLiteral("40"));
+    w.Margin(3)->setText(QStringLiteral("1e999"));
+    w.Next();
+    EXPECT_EQ(messages.value(2), QStringLiteral("侧向校准上边距没有输入或输入错误！"));
+    w.Margin(3)->setText(QStringLiteral("41"));
+    w.Next();
+    EXPECT_EQ(w.PageIndex(), 6);
+    w.Save();
+    EXPECT_EQ(messages.value(3), QStringLiteral("校准信息已保存！"));
+    const zq::Calibration c = zq::Settings(ini).calibration(QStringLiteral("Dots"));
+    EXPECT_EQ(c.PortraitLeftMargin, 42.5);
+    EXPECT_EQ(c.PortraitTopMargin, 39);
+    EXPECT_EQ(c.LandscapeTopMargin, 41);
     zqv::SetMessageHook(nullptr);
     SetZqPrinterSource(nullptr);
 }
