@@ -526,6 +526,14 @@ void TfrmZqPrt::PrintClick()
                != QMessageBox::Yes)
         return;
     para.Copies = m_copies->value();
+    if (para.PrinterName == QString::fromUtf16(kPdfTarget)) {
+        // The file target asks where the pages go.
+        const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("打印到PDF文件"), para.OutputFile,
+                                                          QStringLiteral("PDF (*.pdf)"));
+        if (file.isEmpty())
+            return;
+        para.OutputFile = file;
+    }
     m_session.OnPrintFinish = OnPrintFinish;
     try {
         m_session.Print();
