@@ -542,3 +542,25 @@ void TfrmZqPrt::PrintClick()
         fail(this, zqv::LeadAndReason(QStringLiteral("出现错误！"), QString::fromUtf8(e.what())));
     }
 }
+
+// ---------------------------------------------------------------- component
+
+bool TZqBPPrint::Print(const QString& iniFileName, const QString& templateFileName, const QString& formatFileName,
+                       const QList<TZqPage>& pages, int dateStyle, int amountStyle, QWidget* parent)
+{
+    TZqBPPrtPara para;
+    para.IniFileName = iniFileName;
+    para.TemplateFileName = templateFileName;
+    para.FormatFileName = formatFileName;
+    para.Pages = pages;
+    para.DateStyle = dateStyle;
+    para.AmountStyle = amountStyle;
+    TfrmZqPrt w(para, parent);
+    w.OnPrintFinish = OnPrintFinish;
+    return w.Execute();
+}
+
+void TZqBPPrint::Calibrate(const QString& iniFileName, QWidget* parent)
+{
+    TfrmPrtAdjWizard(iniFileName, QString(), parent).exec();
+}

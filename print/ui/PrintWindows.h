@@ -69,3 +69,14 @@ private:
     QAction* m_next = nullptr;
     QSpinBox* m_copies = nullptr;
 };
+
+// The print component the main window and batch printing use: Print opens
+// the print window on a fresh record and returns true when a run was started
+// there; OnPrintFinish reports the pages of each run. Calibrate opens the wizard.
+class TZqBPPrint {
+public:
+    std::function<void(const QList<zqp::TZqPage>&)> OnPrintFinish;
+    bool Print(const QString& iniFileName, const QString& templateFileName, const QString& formatFileName,
+               const QList<zqp::TZqPage>& pages, int dateStyle, int amountStyle, QWidget* parent = nullptr);
+    void Calibrate(const QString& iniFileName, QWidget* parent = nullptr);
+};
