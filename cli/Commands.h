@@ -12,6 +12,7 @@ int runRender(const QStringList& args);
 int runEval(const QStringList& args);
 int runCalc(const QStringList& args);
 int runDb(const QStringList& args);
+int runPrint(const QStringList& args);
 
 // UTF-8 output on standard output / standard error.
 void out(const QString& text);

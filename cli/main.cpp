@@ -35,7 +35,8 @@ const char* kUsage =
     "       zqbp-batch render TEMPLATE.tpl [-v VALUES] [--screen] [--dpi N] -o OUT.png|OUT.jpg|OUT.pdf\n"
     "       zqbp-batch eval TEMPLATE.tpl [-v VALUES] [--display]\n"
     "       zqbp-batch calc FORMULA [--var NAME=VALUE]...\n"
-    "       zqbp-batch db init|check [DATA_FOLDER]\n";
+    "       zqbp-batch db init|check [DATA_FOLDER]\n"
+    "       zqbp-batch print TEMPLATE.tpl [-v VALUES]... [--printer NAME | -o OUT.pdf] [--copies N]\n";
 
 } // namespace
 
@@ -65,6 +66,7 @@ int main(int argc, char** argv)
         {QStringLiteral("db"), zq::cli::runDb},
         {QStringLiteral("eval"), zq::cli::runEval},
         {QStringLiteral("calc"), zq::cli::runCalc},
+        {QStringLiteral("print"), zq::cli::runPrint},
     };
     const auto it = verbs.find(verb);
     if (it == verbs.end()) {

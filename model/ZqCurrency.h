@@ -22,6 +22,8 @@ public:
 
     // Number of boxes (0 when High is below Low).
     int BoxCount() const;
+    // The figures of the value fit the boxes (an empty or non-numeric value always does).
+    bool ValueFits() const { return ValueCharacters(Value).size() <= BoxCount(); }
     // Empty text empties the item. Otherwise the text read as a number (0
     // when it is not one) is stored with two decimals when it differs from the
     // current amount. Throws zq::Error naming the item, and keeps the value,
