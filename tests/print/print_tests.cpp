@@ -383,7 +383,7 @@ TEST_F(SurfaceTest, FormatTakesPositionsAndFontsByExactName)
     fe->FontName = QStringLiteral("黑体");
     fe->FontSize = -14;
     fe->PrintSelf = 0;
-    addItem<TZqLabel>(f, itEdit, QStringLiteral("payee"), 99, 99, 9, 9); // another kind, other case
+    addItem<TZqEdit>(f, itEdit, QStringLiteral("payee"), 99, 99, 9, 9); // another kind, other case
     doc.ApplyFormat(f);
     const auto* se = static_cast<TZqEdit*>(doc.Template().GetItemByName(QStringLiteral("Payee")));
     EXPECT_EQ(se->GetBounds(), QRect(30, 40, 120, 25));
