@@ -414,31 +414,40 @@ void TZQGridEx::InsertRows(int at, int n)
     ShiftRefs(false, at, n, true);
 }
 
-void TZQGridEx::DeleteCols(int at, int n)
+// Merges reaching into the columns (or rows) at..at+n-1 that are about to be
+// deleted: a merge around the run shrinks by n, one starting before it ends at
+// it, and one whose master goes with the run is dissolved.
+void TZQGridEx::TrimSpans(bool cols, int at, int n)
 {
-    if (at < 0 || at >= ColCount() || n <= 0)
-        return;
-    n = std::min(n, ColCount() - at);
     const int last = at + n - 1;
     for (auto& row : Rows)
         for (auto& c : row->Cells) {
-            if (c->Master || c->ColSpan <= 1)
+            int& span = cols ? c->ColSpan : c->RowSpan;
+            if (c->Master || span <= 1)
                 continue;
-            const int s = c->Col, e = c->Col + c->ColSpan - 1;
+            const int s = cols ? c->Col : row->Index, e = s + span - 1;
             if (e < at || s > last)
                 continue;
             if (s < at && last < e)
-                c->ColSpan -= n;
+                span -= n;
             else if (s < at)
-                c->ColSpan = at - s;
+                span = at - s;
             else if (last < e) {
                 for (int r = row->Index; r < row->Index + c->RowSpan; ++r)
-                    for (int k = s; k <= e; ++k)
+                    for (int k = c->Col; k < c->Col + c->ColSpan; ++k)
                         if (TZqGridCell* x = Cell(k, r); x && x->Master == c.get())
                             x->Master = nullptr;
                 c->ColSpan = c->RowSpan = 1;
             }
         }
+}
+
+void TZQGridEx::DeleteCols(int at, int n)
+{
+    if (at < 0 || at >= ColCount() || n <= 0)
+        return;
+    n = std::min(n, ColCount() - at);
+    TrimSpans(true, at, n);
     ShiftRefs(true, at, n, false);
     for (auto& row : Rows)
         row->Cells.erase(row->Cells.begin() + at, row->Cells.begin() + at + n);
@@ -452,25 +461,7 @@ void TZQGridEx::DeleteRows(int at, int n)
         return;
     n = std::min(n, RowCount() - at);
     const int last = at + n - 1;
-    for (auto& row : Rows)
-        for (auto& c : row->Cells) {
-            if (c->Master || c->RowSpan <= 1)
-                continue;
-            const int s = row->Index, e = row->Index + c->RowSpan - 1;
-            if (e < at || s > last)
-                continue;
-            if (s < at && last < e)
-                c->RowSpan -= n;
-            else if (s < at)
-                c->RowSpan = at - s;
-            else if (last < e) {
-                for (int r = s; r <= e; ++r)
-                    for (int k = c->Col; k < c->Col + c->ColSpan; ++k)
-                        if (TZqGridCell* x = Cell(k, r); x && x->Master == c.get())
-                            x->Master = nullptr;
-                c->ColSpan = c->RowSpan = 1;
-            }
-        }
+    TrimSpans(false, at, n);
     ShiftRefs(false, at, n, false);
     // Deleted head or tail rows leave their band, so the bands never hold more
     // rows than the grid (the body count never goes negative).

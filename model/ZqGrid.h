@@ -188,6 +188,7 @@ public:
     void LinkMerges();
 
 private:
+    void TrimSpans(bool cols, int at, int n);
     void Renumber();
     std::unique_ptr<TZqGridCell> NewCell(TZQGridRow* row, int col) const;
     std::unique_ptr<TZQGridRow> NewRow(int index) const;
